@@ -1,0 +1,71 @@
+#include "lookup/cp936.h"
+
+#include <clocale>
+#include <string>
+
+#include "gtest/gtest.h"
+
+namespace pavrel {
+namespace {
+
+struct DecodeCase {
+  const char* what;
+  std::string bytes;
+  std::u32string text;
+};
+
+// Values pinned against Windows' own mapping of code page 936.
+const DecodeCase kDecodeCases[] = {
+    {"ASCII", "a,\"\r\n ~", U"a,\"\r\n ~"},
+    {"NUL and the end-of-file marker are ordinary", std::string("\0\x1A", 2),
+     std::u32string(U"\0\x1A", 2)},
+    {"0x80 is the euro sign", "\x80", U"€"},
+    {"a common character", "\xD7\xD6", U"字"},
+    {"first pair of the table", "\x81\x40", U"\u4E02"},
+    {"trail byte 0x80", "\x81\x80", U"\u4E90"},
+    {"ideographic space", "\xA1\xA1", U"\u3000"},
+    {"full-width letter", "\xA3\xC1", U"Ａ"},
+    {"user-defined area AAA1", "\xAA\xA1", U"\uE000"},
+    {"user-defined area F8A1", "\xF8\xA1", U"\uE234"},
+    {"user-defined area A140", "\xA1\x40", U"\uE4C6"},
+    {"last pair of the table", "\xFE\xFE", U"\uE4C5"},
+    {"row that Windows maps to private use", "\xFE\x50", U"\uE815"},
+    {"vertical form mapped to private use", "\xA8\xBF", U"\uE7C8"},
+    {"0xFF starts nothing", "\xFF", U"\uFFFD"},
+    {"lead byte at the end", "a\xD7", U"a\uFFFD"},
+    {"lead byte keeps the comma after it", "\x81,", U"\uFFFD,"},
+    {"lead byte keeps the quote after it", "\x81\"", U"\uFFFD\""},
+    {"lead byte keeps the line end after it", "\x81\r\n", U"\uFFFD\r\n"},
+    {"0x7F is not a trail byte", "\x81\x7F", U"\uFFFD\u007F"},
+    {"0xFF is not a trail byte", "\x81\xFF", U"\uFFFD\uFFFD"},
+    {"lead byte before a lead byte", "\x81\xD7\xD6", U"\u4F54\uFFFD"},
+};
+
+TEST(Cp936Test, DecodesAsWindowsDoes) {
+  for (const DecodeCase& c : kDecodeCases) {
+    EXPECT_EQ(DecodeCp936(c.bytes), c.text) << c.what;
+  }
+}
+
+TEST(Cp936Test, EveryPairDecodesToOneDefinedCharacter) {
+  int undefined = 0;
+  for (int lead = 0x81; lead <= 0xFE; ++lead) {
+    for (int trail = 0x40; trail <= 0xFE; ++trail) {
+      if (trail == 0x7F) continue;
+      if (DecodeCp936Pair(lead, trail) == kReplacementCharacter) ++undefined;
+    }
+  }
+  EXPECT_EQ(undefined, 0);
+}
+
+TEST(Cp936Test, IgnoresTheProcessLocale) {
+  const std::string bytes = "\xD7\xD6\x80\xAA\xA1";
+  for (const char* locale : {"C", "C.UTF-8", "zh_CN.UTF-8", "zh_CN.GBK"}) {
+    if (std::setlocale(LC_ALL, locale) == nullptr) continue;
+    EXPECT_EQ(DecodeCp936(bytes), U"字€\uE000") << locale;
+  }
+  std::setlocale(LC_ALL, "C");
+}
+
+}  // namespace
+}  // namespace pavrel

@@ -1,0 +1,171 @@
+#include "lookup/lookup_command.h"
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "gtest/gtest.h"
+#include "lookup/test_files.h"
+
+namespace pavrel {
+namespace {
+
+// Records what the command does to its window. A test may hook the result label's setter.
+class FakeWindow : public WindowOperations {
+ public:
+  std::u32string query;
+  std::u32string result = U"(earlier result)";
+  bool focused = false;
+  std::optional<std::pair<int, int>> selection;
+  std::vector<std::u32string> messages;
+  std::function<void()> on_set_result;
+  bool fail_to_focus = false;
+
+  std::u32string GetQueryText() override { return query; }
+  void SetResultText(const std::u32string& text) override {
+    result = text;
+    if (on_set_result) on_set_result();
+  }
+  void FocusQueryBox() override {
+    if (fail_to_focus) throw std::runtime_error("focus failed");
+    focused = true;
+  }
+  void SetQuerySelection(int start, int length) override { selection = {start, length}; }
+  void ShowMessage(const std::u32string& text) override { messages.push_back(text); }
+};
+
+// A lookup that ends normally: the result label changes, the query box is focused and its
+// character selected, and no message is shown.
+struct FoundCase {
+  const char* what;
+  std::string table;
+  std::u32string query;
+  std::u32string result;
+};
+
+const FoundCase kFoundCases[] = {
+    {"first record", "\xD7\xD6 pbf\n\xD6\xD0 khk\n", U"字", U"字 pbf"},
+    {"later record", "\xD7\xD6 pbf\n\xD6\xD0 khk\n", U"中", U"中 khk"},
+    {"earlier of two records with the same key", "\xD6\xD0 k\n\xD6\xD0 khk\n", U"中", U"中 k"},
+    {"record shown whole", "\xD7\xD6 pbf  pb \n", U"字", U"字 pbf  pb "},
+    {"quoted record shown without its quotes", "\"\xD7\xD6 a,b\"\n", U"字", U"字 a,b"},
+    {"text after a comma is a record of its own", "\xD7\xD6 pbf,pbfg\n", U"p", U"pbfg"},
+    {"leading spaces are not part of the key", "   \xD7\xD6 pbf\n", U"字", U"字 pbf"},
+    {"no record matches", "\xD7\xD6 pbf\n\xD6\xD0 khk\n", U"国", kNotFoundText},
+    {"no case folding", "A1\n", U"a", kNotFoundText},
+    {"no folding of full-width forms", "\xA3\xC1 1\n", U"A", kNotFoundText},
+    {"character outside the table's code page", "\xD7\xD6 pbf\n", U"\U00020000", kNotFoundText},
+    {"empty query stops at a blank line", "a\n\nb\n", U"", U""},
+    {"empty query without an empty record", "a\nb\n", U"", kNotFoundText},
+    {"empty table answers not found", "", U"字", kNotFoundText},
+};
+
+TEST(LookupCommandTest, ShowsTheFirstMatchingRecordAndSelectsTheQuery) {
+  TempDir dir;
+  for (const FoundCase& c : kFoundCases) {
+    dir.Write(kTablePath, c.table);
+    FakeWindow window;
+    window.query = c.query;
+    const int descriptors = CountOpenDescriptors();
+    RunLookup(window);
+    EXPECT_EQ(window.result, c.result) << c.what;
+    EXPECT_TRUE(window.focused) << c.what;
+    EXPECT_EQ(window.selection, std::make_pair(0, 1)) << c.what;
+    EXPECT_TRUE(window.messages.empty()) << c.what;
+    EXPECT_EQ(CountOpenDescriptors(), descriptors) << c.what;
+  }
+}
+
+// A lookup that fails: one message, and the label, focus and selection as the failure left them.
+struct FailureCase {
+  const char* what;
+  std::function<void(TempDir&, FakeWindow&)> arrange;
+  std::u32string result;
+};
+
+const FailureCase kFailureCases[] = {
+    {"no table", [](TempDir&, FakeWindow&) {}, U"(earlier result)"},
+    {"table is a folder",
+     [](TempDir&, FakeWindow&) { std::filesystem::create_directory(kTablePath); },
+     U"(earlier result)"},
+    {"table is a pipe without a writer",
+     [](TempDir& dir, FakeWindow&) { dir.MakeFifo(kTablePath); }, U"(earlier result)"},
+    {"table is a link to an endless device",
+     [](TempDir&, FakeWindow&) { std::filesystem::create_symlink("/dev/zero", kTablePath); },
+     U"(earlier result)"},
+    {"table cut short while it is read",
+     [](TempDir& dir, FakeWindow& window) {
+       std::string table;
+       for (int i = 0; i < 50000; ++i) table += "x\n";
+       dir.Write(kTablePath, table);
+       window.on_set_result = [] { std::filesystem::resize_file(kTablePath, 4); };
+     },
+     kNotFoundText},
+    {"window fails to take the focus",
+     [](TempDir& dir, FakeWindow& window) {
+       dir.Write(kTablePath, "\xD7\xD6 pbf\n");
+       window.fail_to_focus = true;
+     },
+     U"字 pbf"},
+};
+
+TEST(LookupCommandTest, ShowsOneMessageOnAnyFailure) {
+  for (const FailureCase& c : kFailureCases) {
+    TempDir dir;
+    FakeWindow window;
+    window.query = U"字";
+    c.arrange(dir, window);
+    const int descriptors = CountOpenDescriptors();
+    RunLookup(window);
+    EXPECT_EQ(window.messages, std::vector<std::u32string>{kMissingTableMessage}) << c.what;
+    EXPECT_EQ(window.result, c.result) << c.what;
+    EXPECT_FALSE(window.focused) << c.what;
+    EXPECT_FALSE(window.selection.has_value()) << c.what;
+    EXPECT_EQ(CountOpenDescriptors(), descriptors) << c.what;
+  }
+}
+
+TEST(LookupCommandTest, FindsATablePutInPlaceAfterAFailure) {
+  TempDir dir;
+  FakeWindow window;
+  window.query = U"字";
+  RunLookup(window);
+  ASSERT_EQ(window.messages.size(), 1u);
+
+  dir.Write(kTablePath, "\xD7\xD6 pbf\n");
+  RunLookup(window);
+  EXPECT_EQ(window.messages.size(), 1u);
+  EXPECT_EQ(window.result, U"字 pbf");
+}
+
+TEST(LookupCommandTest, ReadsEditsToTheTableAtTheNextLookup) {
+  TempDir dir;
+  FakeWindow window;
+  window.query = U"字";
+  dir.Write(kTablePath, "\xD7\xD6 pbf\n");
+  RunLookup(window);
+  dir.Write(kTablePath, "\xD7\xD6 pbfg\n");
+  RunLookup(window);
+  EXPECT_EQ(window.result, U"字 pbfg");
+}
+
+TEST(LookupCommandTest, LooksInTheCurrentDirectoryOfEachLookup) {
+  TempDir first;
+  first.Write(kTablePath, "\xD7\xD6 first\n");
+  TempDir second;  // now the current directory
+  second.Write(kTablePath, "\xD7\xD6 second\n");
+  FakeWindow window;
+  window.query = U"字";
+  RunLookup(window);
+  EXPECT_EQ(window.result, U"字 second");
+  std::filesystem::current_path(first.path());
+  RunLookup(window);
+  EXPECT_EQ(window.result, U"字 first");
+  std::filesystem::current_path(second.path());
+}
+
+}  // namespace
+}  // namespace pavrel

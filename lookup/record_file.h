@@ -1,0 +1,85 @@
+// Sequential reading of the lookup table, a text file in code page 936 cut into records.
+//
+// Records are separated by a comma or a line end (CR LF, a lone CR or a lone LF); a line end
+// after the last record is optional. Spaces (not tabs) in front of a record are skipped. A record
+// that begins with a double quote runs to the next double quote, line ends and commas included,
+// and whatever follows the closing quote up to the next delimiter is dropped; a quote that is
+// never closed ends at the end of the file. An unquoted record runs up to the next comma or line
+// end, trailing spaces included. An empty line is one empty record.
+//
+// The file is read in one forward pass through a bounded buffer and is never held whole: a
+// record keeps at most kMaxRecordLength characters and the rest of it is read past. The file is
+// read as large as it was when opened; one that shrinks while it is read is a read failure.
+
+#ifndef PAVREL_LOOKUP_RECORD_FILE_H_
+#define PAVREL_LOOKUP_RECORD_FILE_H_
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace pavrel {
+
+// The most characters of one record that are kept.
+constexpr std::size_t kMaxRecordLength = 4096;
+
+// Thrown when the record file cannot be opened or read.
+class RecordFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// An open record file. It closes itself when destroyed, however the reading ends.
+class RecordFile {
+ public:
+  RecordFile(RecordFile&&) = default;
+  RecordFile& operator=(RecordFile&&) = default;
+
+ private:
+  struct Closer {
+    void operator()(std::FILE* stream) const { std::fclose(stream); }
+  };
+
+  RecordFile(std::FILE* stream, std::uintmax_t size);
+
+  friend RecordFile OpenRecordFile(const std::filesystem::path& path);
+  friend bool AtEnd(RecordFile& file);
+  friend std::u32string ReadRecord(RecordFile& file);
+  friend void CloseRecordFile(RecordFile& file);
+
+  std::size_t Fill(std::size_t wanted);
+  char32_t PeekChar();
+  void SkipChar() { pos_ += peeked_width_; }
+  void SkipSpaces();
+  void SkipDelimiter();
+
+  std::unique_ptr<std::FILE, Closer> stream_;
+  std::uintmax_t unread_size_;  // bytes of the file as opened that are not yet in the buffer
+  std::vector<char> buffer_;
+  std::size_t pos_ = 0;           // next unread byte in buffer_
+  std::size_t end_ = 0;           // end of the valid bytes in buffer_
+  std::size_t peeked_width_ = 0;  // bytes of the character PeekChar last returned
+};
+
+// The four operations of one lookup. Every one of them may throw RecordFileError.
+
+// Opens a regular file for reading. A missing or unreadable file, a directory, a FIFO or a device
+// is an error, so that a lookup never blocks on it or reads without end.
+RecordFile OpenRecordFile(const std::filesystem::path& path);
+
+// Returns true when no unread data remains.
+bool AtEnd(RecordFile& file);
+
+// Reads the next record. Requires !AtEnd(file).
+std::u32string ReadRecord(RecordFile& file);
+
+// Releases the file; afterwards it reads as ended.
+void CloseRecordFile(RecordFile& file);
+
+}  // namespace pavrel
+
+#endif  // PAVREL_LOOKUP_RECORD_FILE_H_

@@ -1,0 +1,157 @@
+#include "lookup/record_file.h"
+
+#include <string>
+#include <vector>
+
+#include "gtest/gtest.h"
+#include "lookup/test_files.h"
+
+namespace pavrel {
+namespace {
+
+using Records = std::vector<std::u32string>;
+
+// Reads every record of `name` in the current directory.
+Records ReadAll(const char* name) {
+  RecordFile file = OpenRecordFile(name);
+  Records records;
+  while (!AtEnd(file)) records.push_back(ReadRecord(file));
+  CloseRecordFile(file);
+  return records;
+}
+
+struct SplitCase {
+  const char* what;
+  std::string bytes;
+  Records records;
+};
+
+const SplitCase kSplitCases[] = {
+    {"empty file", "", {}},
+    {"CR LF line ends", "a1\r\nb2\r\n", {U"a1", U"b2"}},
+    {"LF line ends", "a1\nb2\n", {U"a1", U"b2"}},
+    {"CR line ends", "a1\rb2\r", {U"a1", U"b2"}},
+    {"no line end after the last line", "a1\r\nb2", {U"a1", U"b2"}},
+    {"LF CR is two line ends", "a\n\rb", {U"a", U"", U"b"}},
+    {"blank line", "a\r\n\r\nb\r\n", {U"a", U"", U"b"}},
+    {"comma splits a line", "\xD7\xD6 pbf,pbfg\r\n", {U"字 pbf", U"pbfg"}},
+    {"trailing comma adds no record", "a,", {U"a"}},
+    {"two commas enclose an empty record", "a,,b", {U"a", U"", U"b"}},
+    {"quoted record keeps its comma", "\"\xD7\xD6 pbf,pbfg\"\r\nx", {U"字 pbf,pbfg", U"x"}},
+    {"quoted record keeps its spaces", "  \" a \"", {U" a "}},
+    {"text after the closing quote is dropped", "\"ab\"cd,e", {U"ab", U"e"}},
+    {"quoted record spans a line end", "\"a\r\nb\",c", {U"a\r\nb", U"c"}},
+    {"unclosed quote ends at the end of the file", "x\n\"abc", {U"x", U"abc"}},
+    {"quote inside an unquoted record is ordinary", "a\"b,c", {U"a\"b", U"c"}},
+    {"leading spaces are skipped", "  \xD7\xD6 pbf", {U"字 pbf"}},
+    {"a tab is not a space", "\t\xD7\xD6", {U"\t字"}},
+    {"trailing spaces stay", "a  \nb", {U"a  ", U"b"}},
+    {"only spaces after the last line end", "a\n   ", {U"a", U""}},
+    {"lead byte does not swallow the comma", "\x81,b", {U"\uFFFD", U"b"}},
+    {"lead byte does not swallow the line end", "\xD7\r\nb", {U"\uFFFD", U"b"}},
+    {"lead byte does not swallow the closing quote", "\"\xD7\",b", {U"\uFFFD", U"b"}},
+    {"end-of-file marker is an ordinary byte", "a\x1A\nb", {U"a\u001A", U"b"}},
+    {"records are decoded", "\xD6\xD0\x80 khk", {U"中€ khk"}},
+};
+
+TEST(RecordFileTest, SplitsAndDecodesRecords) {
+  TempDir dir;
+  for (const SplitCase& c : kSplitCases) {
+    dir.Write("data.txt", c.bytes);
+    EXPECT_EQ(ReadAll("data.txt"), c.records) << c.what;
+  }
+}
+
+// The reader's buffer holds 64 KiB; these put a character or a line end across its edge.
+TEST(RecordFileTest, CharactersAndLineEndsAcrossTheBufferEdge) {
+  constexpr std::size_t kEdge = 64 * 1024;
+  TempDir dir;
+  for (std::size_t offset : {kEdge - 3, kEdge - 2, kEdge - 1, kEdge}) {
+    // Lines of "x" up to `offset`, then a two-byte character at `offset` and a CR LF.
+    std::string bytes;
+    while (bytes.size() + 100 < offset) bytes += std::string(99, 'x') + "\n";
+    const std::string filler(offset - bytes.size() - 1, 'y');
+    bytes += filler + "\n\xD7\xD6\r\n\xD6\xD0";
+    dir.Write("data.txt", bytes);
+    const Records records = ReadAll("data.txt");
+    ASSERT_GE(records.size(), 3u) << offset;
+    EXPECT_EQ(records[records.size() - 2], U"字") << offset;
+    EXPECT_EQ(records.back(), U"中") << offset;
+  }
+}
+
+TEST(RecordFileTest, KeepsTheStartOfAnOverlongRecord) {
+  TempDir dir;
+  dir.Write("data.txt", std::string(10000, 'a') + "\nb");
+  EXPECT_EQ(ReadAll("data.txt"), (Records{std::u32string(kMaxRecordLength, U'a'), U"b"}));
+
+  dir.Write("data.txt", "\"" + std::string(10000, 'q') + "\",b");
+  EXPECT_EQ(ReadAll("data.txt"), (Records{std::u32string(kMaxRecordLength, U'q'), U"b"}));
+}
+
+TEST(RecordFileTest, ReadsAFileWithoutDelimitersInOnePass) {
+  TempDir dir;
+  dir.Write("data.txt", std::string(32 << 20, 'x'));
+  EXPECT_EQ(ReadAll("data.txt"), Records{std::u32string(kMaxRecordLength, U'x')});
+}
+
+// Files that cannot be tables fail to open at once, without blocking or reading forever.
+TEST(RecordFileTest, RefusesWhatIsNotARegularFile) {
+  TempDir dir;
+  std::filesystem::create_directory("folder");
+  dir.MakeFifo("fifo");
+  std::filesystem::create_symlink("/dev/zero", "zero");
+  std::filesystem::create_symlink("nowhere", "dangling");
+  for (const char* name : {"missing", "folder", "fifo", "zero", "dangling"}) {
+    EXPECT_THROW(OpenRecordFile(name), RecordFileError) << name;
+  }
+}
+
+TEST(RecordFileTest, FollowsALinkToARegularFile) {
+  TempDir dir;
+  dir.Write("table", "a\nb");
+  std::filesystem::create_symlink("table", "data.txt");
+  EXPECT_EQ(ReadAll("data.txt"), (Records{U"a", U"b"}));
+}
+
+TEST(RecordFileTest, FileThatShrinksWhileReadFails) {
+  TempDir dir;
+  std::string bytes;
+  for (int i = 0; i < 50000; ++i) bytes += "line\n";
+  dir.Write("data.txt", bytes);
+  RecordFile file = OpenRecordFile("data.txt");
+  EXPECT_EQ(ReadRecord(file), U"line");
+  std::filesystem::resize_file("data.txt", 10);
+  EXPECT_THROW(while (!AtEnd(file)) ReadRecord(file), RecordFileError);
+}
+
+TEST(RecordFileTest, FileThatGrowsWhileReadIsReadAsOpened) {
+  TempDir dir;
+  dir.Write("data.txt", "a\nb\n");
+  RecordFile file = OpenRecordFile("data.txt");
+  dir.Write("data.txt", "a\nb\nc\nd\n");
+  Records records;
+  while (!AtEnd(file)) records.push_back(ReadRecord(file));
+  EXPECT_EQ(records, (Records{U"a", U"b"}));
+}
+
+TEST(RecordFileTest, ReleasesTheFileOnCloseAndOnDestruction) {
+  TempDir dir;
+  dir.Write("data.txt", "a\nb\n");
+  const int before = CountOpenDescriptors();
+  {
+    RecordFile file = OpenRecordFile("data.txt");
+    EXPECT_EQ(CountOpenDescriptors(), before + 1);
+    CloseRecordFile(file);
+    EXPECT_EQ(CountOpenDescriptors(), before);
+    EXPECT_TRUE(AtEnd(file));
+  }
+  {
+    RecordFile file = OpenRecordFile("data.txt");
+    ReadRecord(file);
+  }
+  EXPECT_EQ(CountOpenDescriptors(), before);
+}
+
+}  // namespace
+}  // namespace pavrel
