@@ -1,0 +1,40 @@
+// Feeds arbitrary bytes to the table reader as data.txt and reads every record, under address
+// and undefined-behaviour sanitizers. A crash, a hang, an overlong record or a record count that
+// the bytes cannot hold is a finding. Run: scripts/fuzz [seconds]
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "lookup/record_file.h"
+
+namespace {
+
+const std::filesystem::path& TablePath() {
+  static const std::filesystem::path path = [] {
+    std::string folder = (std::filesystem::temp_directory_path() / "pavrel-fuzz-XXXXXX").string();
+    if (mkdtemp(folder.data()) == nullptr) std::abort();
+    return std::filesystem::path(folder) / "data.txt";
+  }();
+  return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  {
+    std::ofstream table(TablePath(), std::ios::binary | std::ios::trunc);
+    table.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  }
+  pavrel::RecordFile file = pavrel::OpenRecordFile(TablePath());
+  size_t records = 0;
+  while (!pavrel::AtEnd(file)) {
+    if (pavrel::ReadRecord(file).size() > pavrel::kMaxRecordLength) std::abort();
+    // Every record but an empty last one consumes at least one byte.
+    if (++records > size + 1) std::abort();
+  }
+  pavrel::CloseRecordFile(file);
+  return 0;
+}
