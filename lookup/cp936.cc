@@ -11,7 +11,7 @@ bool IsCp936TrailByte(unsigned char byte) { return byte >= 0x40 && byte <= 0xFE 
 char32_t DecodeCp936Byte(unsigned char byte) {
   if (byte < 0x80) return byte;
   if (byte == 0x80) return U'\u20AC';
-  return kReplacementCharacter;
+  return U'\uFFFD';
 }
 
 char32_t DecodeCp936Pair(unsigned char lead, unsigned char trail) {

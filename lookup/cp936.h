@@ -14,8 +14,6 @@
 
 namespace pavrel {
 
-constexpr char32_t kReplacementCharacter = U'\uFFFD';
-
 // Byte classes.
 bool IsCp936LeadByte(unsigned char byte);
 bool IsCp936TrailByte(unsigned char byte);

@@ -47,17 +47,6 @@ TEST(Cp936Test, DecodesAsWindowsDoes) {
   }
 }
 
-TEST(Cp936Test, EveryPairDecodesToOneDefinedCharacter) {
-  int undefined = 0;
-  for (int lead = 0x81; lead <= 0xFE; ++lead) {
-    for (int trail = 0x40; trail <= 0xFE; ++trail) {
-      if (trail == 0x7F) continue;
-      if (DecodeCp936Pair(lead, trail) == kReplacementCharacter) ++undefined;
-    }
-  }
-  EXPECT_EQ(undefined, 0);
-}
-
 TEST(Cp936Test, IgnoresTheProcessLocale) {
   const std::string bytes = "\xD7\xD6\x80\xAA\xA1";
   for (const char* locale : {"C", "C.UTF-8", "zh_CN.UTF-8", "zh_CN.GBK"}) {
