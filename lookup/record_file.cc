@@ -51,9 +51,10 @@ std::size_t RecordFile::Fill(std::size_t wanted) {
 
 // Decodes the next character without consuming it; SkipChar consumes it.
 char32_t RecordFile::PeekChar() {
-  if (Fill(1) == 0) return kEndOfFile;
+  const std::size_t available = end_ - pos_ >= 2 ? 2 : Fill(2);
+  if (available == 0) return kEndOfFile;
   const auto first = static_cast<unsigned char>(buffer_[pos_]);
-  if (IsCp936LeadByte(first) && Fill(2) >= 2) {
+  if (IsCp936LeadByte(first) && available >= 2) {
     const auto second = static_cast<unsigned char>(buffer_[pos_ + 1]);
     if (IsCp936TrailByte(second)) {
       peeked_width_ = 2;
