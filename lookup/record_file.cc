@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "lookup/cp936.h"
+#include "lookup/open_table.h"
 
 namespace pavrel {
 
@@ -78,14 +79,9 @@ void RecordFile::SkipDelimiter() {
 }
 
 RecordFile OpenRecordFile(const std::filesystem::path& path) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) {
-    throw RecordFileError("the table is missing or not a regular file");
-  }
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (error) throw RecordFileError("the table's size is unknown");
-  std::FILE* stream = std::fopen(path.c_str(), "rb");
-  if (stream == nullptr) throw RecordFileError("the table could not be opened");
+  std::uintmax_t size = 0;
+  std::FILE* stream = OpenRegularFile(path, size);
+  if (stream == nullptr) throw RecordFileError("the table is missing, unreadable or not a file");
   return RecordFile(stream, size);
 }
 
