@@ -43,7 +43,9 @@ void CheckLookup(const uint8_t* data, size_t size) {
   }
   pavrel::CloseRecordFile(file);
   const int descriptors = pavrel::CountOpenDescriptors();
-  pavrel::TestWindow window(query, U"(earlier result)");
+  pavrel::TestWindow window;
+  window.query = query;
+  window.result = U"(earlier result)";
   pavrel::RunLookup(window);
   if (window.Answer() != expected || pavrel::CountOpenDescriptors() != descriptors) std::abort();
 }

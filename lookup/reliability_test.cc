@@ -21,12 +21,13 @@ namespace {
 namespace fs = std::filesystem;
 
 std::u32string LookUp() {
-  TestWindow window(U"字");
+  TestWindow window;
+  window.query = U"字";
   RunLookup(window);
   return window.Answer();
 }
 
-// As the user nobody when the tests run as root, whom no file permission stops.
+// As the user nobody when the tests run as root, whom no file permission would stop.
 std::u32string LookUpUnprivileged() {
   const bool root = geteuid() == 0;
   if (root && seteuid(65534) != 0) return U"(seteuid failed)";
@@ -81,27 +82,19 @@ std::u32string VersionRecord(int n) {
   return U"字" + std::u32string(tail.begin(), tail.end());
 }
 
-// One change to the table, of the kinds an editor, a generator or a mistake makes, in turn.
+// One change to the table, of the kinds an editor, a generator or a mistake makes, in turn: a
+// rewrite in place (truncated, then written), a truncation, a FIFO and a new file renamed over
+// it, and a removal followed by a new file.
 void ChangeTable(const TempDir& dir, int step) {
   const fs::path table = dir.path() / kTablePath, fresh = dir.path() / "fresh";
   const std::string bytes = Version(step % kVersions);
-  switch (step % 5) {
-    case 0:
-      dir.Write(kTablePath, bytes);
-      break;  // in place: truncated, then written
-    case 1:
-      fs::resize_file(table, 0);
-      break;
-    case 2:
-      dir.MakeFifo("fresh"), fs::rename(fresh, table);
-      break;
-    case 3:
-      dir.Write("fresh", bytes), fs::rename(fresh, table);
-      break;
-    case 4:
-      fs::remove(table), dir.Write(kTablePath, bytes);
-      break;
-  }
+  const int kind = step % 5;
+  if (kind == 0) dir.Write(kTablePath, bytes);
+  if (kind == 1) fs::resize_file(table, 0);
+  if (kind == 2) dir.MakeFifo("fresh");
+  if (kind == 3) dir.Write("fresh", bytes);
+  if (kind == 2 || kind == 3) fs::rename(fresh, table);
+  if (kind == 4) fs::remove(table), dir.Write(kTablePath, bytes);
 }
 
 TEST(ReliabilityTest, LookupsWhileTheTableIsRewritten) {
