@@ -23,7 +23,7 @@ void Append(std::u32string& record, char32_t c) {
 }  // namespace
 
 RecordFile::RecordFile(std::FILE* stream, std::uintmax_t size)
-    : stream_(stream), unread_size_(size), buffer_(kBufferSize) {
+    : stream_(stream), unread_size_(size), buffer_(kBufferSize + 1) {
   // The file is read in large blocks into buffer_ already; a second buffer would only copy.
   std::setvbuf(stream, nullptr, _IONBF, 0);
 }
@@ -37,12 +37,19 @@ std::size_t RecordFile::Fill(std::size_t wanted) {
   end_ -= pos_;
   pos_ = 0;
   while (end_ < wanted && unread_size_ > 0) {
-    const std::size_t room = buffer_.size() - end_;
-    const std::size_t request = unread_size_ < room ? static_cast<std::size_t>(unread_size_) : room;
-    const std::size_t got = std::fread(buffer_.data() + end_, 1, request, stream_.get());
+    const std::size_t room = kBufferSize - end_;
+    // The last read asks for one byte more than is left of the file as opened (the buffer has a
+    // byte to spare for it), so that the same read tells whether the file has grown since.
+    const bool last = unread_size_ <= room;
+    const std::size_t request = last ? static_cast<std::size_t>(unread_size_) + 1 : room;
+    std::size_t got = std::fread(buffer_.data() + end_, 1, request, stream_.get());
     if (got == 0) {
       throw RecordFileError(std::ferror(stream_.get()) ? "the table could not be read"
                                                        : "the table shrank while it was read");
+    }
+    if (got > unread_size_) {
+      grown_ = true;
+      got = static_cast<std::size_t>(unread_size_);
     }
     end_ += got;
     unread_size_ -= got;
@@ -105,6 +112,11 @@ std::u32string ReadRecord(RecordFile& file) {
       Append(record, c);
       file.SkipChar();
     }
+  }
+  // A record that runs into the end of the file as opened is whole only if the file still ends
+  // there: read from a table rewritten longer since, it would be cut short.
+  if (c == kEndOfFile && file.grown_) {
+    throw RecordFileError("the table changed while it was read");
   }
   file.SkipDelimiter();
   return record;

@@ -9,7 +9,8 @@
 //
 // The file is read in one forward pass through a bounded buffer and is never held whole: a
 // record keeps at most kMaxRecordLength characters and the rest of it is read past. The file is
-// read as large as it was when opened; one that shrinks while it is read is a read failure.
+// read as large as it was when opened; one that shrinks while it is read is a read failure, and
+// so is one that has grown past a last record that ran into that size, which may be cut short.
 
 #ifndef PAVREL_LOOKUP_RECORD_FILE_H_
 #define PAVREL_LOOKUP_RECORD_FILE_H_
@@ -63,6 +64,7 @@ class RecordFile {
   std::size_t pos_ = 0;           // next unread byte in buffer_
   std::size_t end_ = 0;           // end of the valid bytes in buffer_
   std::size_t peeked_width_ = 0;  // bytes of the character PeekChar last returned
+  bool grown_ = false;            // the file was longer at the last read than when opened
 };
 
 // The four operations of one lookup. Every one of them may throw RecordFileError.

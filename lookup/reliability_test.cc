@@ -1,0 +1,126 @@
+// Lookups on tables that are special files or that change while they are looked up in.
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "gtest/gtest.h"
+#include "lookup/lookup_command.h"
+#include "lookup/test_files.h"
+#include "lookup/test_window.h"
+
+namespace pavrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::u32string LookUp() {
+  TestWindow window;
+  window.query = U"字";
+  RunLookup(window);
+  return window.Answer();
+}
+
+// As the user nobody when the tests run as root, whom no file permission would stop.
+std::u32string LookUpUnprivileged() {
+  const bool root = geteuid() == 0;
+  if (root && seteuid(65534) != 0) return U"(seteuid failed)";
+  const std::u32string answer = LookUp();
+  if (root && seteuid(0) != 0) std::abort();
+  return answer;
+}
+
+struct SpecialCase {
+  const char* what;
+  std::function<void()> arrange;  // turns a readable table into the case's file
+  std::u32string answer;
+};
+
+const SpecialCase kSpecialCases[] = {
+    {"table gone since the last lookup", [] { fs::remove(kTablePath); }, kMissingTableMessage},
+    {"table the user may not read", [] { fs::permissions(kTablePath, fs::perms::none); },
+     kMissingTableMessage},
+    {"1 GB sparse table of a single field",
+     [] {
+       fs::resize_file(kTablePath, 0);
+       fs::resize_file(kTablePath, std::uintmax_t{1} << 30);
+     },
+     kNotFoundText},
+};
+
+// A hang here ends in the test's timeout; the memory bound holds across all cases.
+TEST(ReliabilityTest, AnswersSpecialTablesWithBoundedMemory) {
+  TempDir dir;
+  fs::permissions(dir.path(), fs::perms::group_exec | fs::perms::others_exec,
+                  fs::perm_options::add);
+  for (const SpecialCase& c : kSpecialCases) {
+    dir.Write(kTablePath, "\xD7\xD6 pbf\n");
+    ASSERT_EQ(LookUp(), U"字 pbf") << c.what;
+    c.arrange();
+    const int descriptors = CountOpenDescriptors();
+    EXPECT_EQ(LookUpUnprivileged(), c.answer) << c.what;
+    EXPECT_EQ(CountOpenDescriptors(), descriptors) << c.what;
+    fs::remove(kTablePath);
+  }
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  EXPECT_LT(usage.ru_maxrss, 256 << 10) << "KiB at peak";
+}
+
+// Version n of the table: n empty records, so that versions differ in length, then the record
+// for 字, which ends in ';' so that a record cut short is no version's.
+constexpr int kVersions = 16;
+std::string Version(int n) { return std::string(n, ',') + "\xD7\xD6 v" + std::to_string(n) + ";"; }
+std::u32string VersionRecord(int n) {
+  const std::string tail = " v" + std::to_string(n) + ";";
+  return U"字" + std::u32string(tail.begin(), tail.end());
+}
+
+// One change to the table, of the kinds an editor, a generator or a mistake makes, in turn: a
+// rewrite in place (truncated, then written), a truncation, a FIFO and a new file renamed over
+// it, and a removal followed by a new file.
+void ChangeTable(const TempDir& dir, int step) {
+  const fs::path table = dir.path() / kTablePath, fresh = dir.path() / "fresh";
+  const std::string bytes = Version(step % kVersions);
+  const int kind = step % 5;
+  if (kind == 0) dir.Write(kTablePath, bytes);
+  if (kind == 1) fs::resize_file(table, 0);
+  if (kind == 2) dir.MakeFifo("fresh");
+  if (kind == 3) dir.Write("fresh", bytes);
+  if (kind == 2 || kind == 3) fs::rename(fresh, table);
+  if (kind == 4) fs::remove(table), dir.Write(kTablePath, bytes);
+}
+
+TEST(ReliabilityTest, LookupsWhileTheTableIsRewritten) {
+  TempDir dir;
+  dir.Write(kTablePath, Version(0));
+  std::set<std::u32string> answers = {kNotFoundText, kMissingTableMessage};
+  for (int n = 0; n < kVersions; ++n) answers.insert(VersionRecord(n));
+  const int descriptors = CountOpenDescriptors();
+  std::atomic<bool> done = false;
+  std::thread changer([&] {
+    for (int step = 1; !done; ++step) ChangeTable(dir, step);
+  });
+  int found = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const std::u32string answer = LookUp();
+    found += answer.starts_with(U"字");
+    if (!answers.contains(answer)) {
+      ADD_FAILURE() << "no version holds " << testing::PrintToString(answer);
+      break;
+    }
+  }
+  done = true;
+  changer.join();
+  EXPECT_GT(found, 0);
+  EXPECT_EQ(CountOpenDescriptors(), descriptors);
+}
+
+}  // namespace
+}  // namespace pavrel
