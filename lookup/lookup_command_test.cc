@@ -2,40 +2,15 @@
 
 #include <filesystem>
 #include <functional>
-#include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "gtest/gtest.h"
 #include "lookup/test_files.h"
+#include "lookup/test_window.h"
 
 namespace pavrel {
 namespace {
-
-// Records what the command does to its window. A test may hook the result label's setter.
-class FakeWindow : public WindowOperations {
- public:
-  std::u32string query;
-  std::u32string result = U"(earlier result)";
-  bool focused = false;
-  std::optional<std::pair<int, int>> selection;
-  std::vector<std::u32string> messages;
-  std::function<void()> on_set_result;
-  bool fail_to_focus = false;
-
-  std::u32string GetQueryText() override { return query; }
-  void SetResultText(const std::u32string& text) override {
-    result = text;
-    if (on_set_result) on_set_result();
-  }
-  void FocusQueryBox() override {
-    if (fail_to_focus) throw std::runtime_error("focus failed");
-    focused = true;
-  }
-  void SetQuerySelection(int start, int length) override { selection = {start, length}; }
-  void ShowMessage(const std::u32string& text) override { messages.push_back(text); }
-};
 
 // A lookup that ends normally: the result label changes, the query box is focused and its
 // character selected, and no message is shown.
@@ -67,7 +42,7 @@ TEST(LookupCommandTest, ShowsTheFirstMatchingRecordAndSelectsTheQuery) {
   TempDir dir;
   for (const FoundCase& c : kFoundCases) {
     dir.Write(kTablePath, c.table);
-    FakeWindow window;
+    TestWindow window;
     window.query = c.query;
     const int descriptors = CountOpenDescriptors();
     RunLookup(window);
@@ -82,22 +57,22 @@ TEST(LookupCommandTest, ShowsTheFirstMatchingRecordAndSelectsTheQuery) {
 // A lookup that fails: one message, and the label, focus and selection as the failure left them.
 struct FailureCase {
   const char* what;
-  std::function<void(TempDir&, FakeWindow&)> arrange;
+  std::function<void(TempDir&, TestWindow&)> arrange;
   std::u32string result;
 };
 
 const FailureCase kFailureCases[] = {
-    {"no table", [](TempDir&, FakeWindow&) {}, U"(earlier result)"},
+    {"no table", [](TempDir&, TestWindow&) {}, U"(earlier result)"},
     {"table is a folder",
-     [](TempDir&, FakeWindow&) { std::filesystem::create_directory(kTablePath); },
+     [](TempDir&, TestWindow&) { std::filesystem::create_directory(kTablePath); },
      U"(earlier result)"},
     {"table is a pipe without a writer",
-     [](TempDir& dir, FakeWindow&) { dir.MakeFifo(kTablePath); }, U"(earlier result)"},
+     [](TempDir& dir, TestWindow&) { dir.MakeFifo(kTablePath); }, U"(earlier result)"},
     {"table is a link to an endless device",
-     [](TempDir&, FakeWindow&) { std::filesystem::create_symlink("/dev/zero", kTablePath); },
+     [](TempDir&, TestWindow&) { std::filesystem::create_symlink("/dev/zero", kTablePath); },
      U"(earlier result)"},
     {"table cut short while it is read",
-     [](TempDir& dir, FakeWindow& window) {
+     [](TempDir& dir, TestWindow& window) {
        std::string table;
        for (int i = 0; i < 50000; ++i) table += "x\n";
        dir.Write(kTablePath, table);
@@ -105,7 +80,7 @@ const FailureCase kFailureCases[] = {
      },
      kNotFoundText},
     {"window fails to take the focus",
-     [](TempDir& dir, FakeWindow& window) {
+     [](TempDir& dir, TestWindow& window) {
        dir.Write(kTablePath, "\xD7\xD6 pbf\n");
        window.fail_to_focus = true;
      },
@@ -115,7 +90,7 @@ const FailureCase kFailureCases[] = {
 TEST(LookupCommandTest, ShowsOneMessageOnAnyFailure) {
   for (const FailureCase& c : kFailureCases) {
     TempDir dir;
-    FakeWindow window;
+    TestWindow window;
     window.query = U"字";
     c.arrange(dir, window);
     const int descriptors = CountOpenDescriptors();
@@ -134,7 +109,7 @@ TEST(LookupCommandTest, ReadsTheTableOfTheMomentInTheCurrentDirectory) {
   TempDir first;
   first.Write(kTablePath, "\xD7\xD6 first\n");
   TempDir second;  // now the current directory
-  FakeWindow window;
+  TestWindow window;
   window.query = U"字";
   RunLookup(window);
   EXPECT_EQ(window.messages.size(), 1u);

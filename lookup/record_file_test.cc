@@ -89,40 +89,11 @@ TEST(RecordFileTest, KeepsTheStartOfAnOverlongRecord) {
   EXPECT_EQ(ReadAll("data.txt"), (Records{std::u32string(kMaxRecordLength, U'q'), U"b"}));
 }
 
-TEST(RecordFileTest, ReadsAFileWithoutDelimitersInOnePass) {
-  TempDir dir;
-  dir.Write("data.txt", std::string(32 << 20, 'x'));
-  EXPECT_EQ(ReadAll("data.txt"), Records{std::u32string(kMaxRecordLength, U'x')});
-}
-
-// Files that cannot be tables fail to open at once, without blocking or reading forever.
-TEST(RecordFileTest, RefusesWhatIsNotARegularFile) {
-  TempDir dir;
-  std::filesystem::create_directory("folder");
-  dir.MakeFifo("fifo");
-  std::filesystem::create_symlink("/dev/zero", "zero");
-  std::filesystem::create_symlink("nowhere", "dangling");
-  for (const char* name : {"missing", "folder", "fifo", "zero", "dangling"}) {
-    EXPECT_THROW(OpenRecordFile(name), RecordFileError) << name;
-  }
-}
-
 TEST(RecordFileTest, FollowsALinkToARegularFile) {
   TempDir dir;
   dir.Write("table", "a\nb");
   std::filesystem::create_symlink("table", "data.txt");
   EXPECT_EQ(ReadAll("data.txt"), (Records{U"a", U"b"}));
-}
-
-TEST(RecordFileTest, FileThatShrinksWhileReadFails) {
-  TempDir dir;
-  std::string bytes;
-  for (int i = 0; i < 50000; ++i) bytes += "line\n";
-  dir.Write("data.txt", bytes);
-  RecordFile file = OpenRecordFile("data.txt");
-  EXPECT_EQ(ReadRecord(file), U"line");
-  std::filesystem::resize_file("data.txt", 10);
-  EXPECT_THROW(while (!AtEnd(file)) ReadRecord(file), RecordFileError);
 }
 
 TEST(RecordFileTest, FileThatGrowsWhileReadIsReadAsOpened) {
@@ -133,24 +104,6 @@ TEST(RecordFileTest, FileThatGrowsWhileReadIsReadAsOpened) {
   Records records;
   while (!AtEnd(file)) records.push_back(ReadRecord(file));
   EXPECT_EQ(records, (Records{U"a", U"b"}));
-}
-
-TEST(RecordFileTest, ReleasesTheFileOnCloseAndOnDestruction) {
-  TempDir dir;
-  dir.Write("data.txt", "a\nb\n");
-  const int before = CountOpenDescriptors();
-  {
-    RecordFile file = OpenRecordFile("data.txt");
-    EXPECT_EQ(CountOpenDescriptors(), before + 1);
-    CloseRecordFile(file);
-    EXPECT_EQ(CountOpenDescriptors(), before);
-    EXPECT_TRUE(AtEnd(file));
-  }
-  {
-    RecordFile file = OpenRecordFile("data.txt");
-    ReadRecord(file);
-  }
-  EXPECT_EQ(CountOpenDescriptors(), before);
 }
 
 }  // namespace

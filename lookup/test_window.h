@@ -1,26 +1,43 @@
-// A window for tests and the fuzzer: it gives the lookup command a fixed query and keeps the
-// result label's caption and the last message it is shown.
+// A window for tests and the fuzzer: it gives the lookup command a fixed query and records what
+// the command does to it. A test may hook the result label's setter or make focusing fail.
 
 #ifndef PAVREL_LOOKUP_TEST_WINDOW_H_
 #define PAVREL_LOOKUP_TEST_WINDOW_H_
 
+#include <functional>
+#include <optional>
+#include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "lookup/window_operations.h"
 
 namespace pavrel {
 
 struct TestWindow : WindowOperations {
-  std::u32string query, result, message;
+  std::u32string query;
+  std::u32string result = U"(earlier result)";
+  bool focused = false;
+  std::optional<std::pair<int, int>> selection;
+  std::vector<std::u32string> messages;
+  std::function<void()> on_set_result;
+  bool fail_to_focus = false;
 
   // What the user sees last: the message if one was shown, otherwise the label's caption.
-  std::u32string Answer() const { return message.empty() ? result : message; }
+  std::u32string Answer() const { return messages.empty() ? result : messages.back(); }
 
   std::u32string GetQueryText() override { return query; }
-  void SetResultText(const std::u32string& text) override { result = text; }
-  void FocusQueryBox() override {}
-  void SetQuerySelection(int, int) override {}
-  void ShowMessage(const std::u32string& text) override { message = text; }
+  void SetResultText(const std::u32string& text) override {
+    result = text;
+    if (on_set_result) on_set_result();
+  }
+  void FocusQueryBox() override {
+    if (fail_to_focus) throw std::runtime_error("focus failed");
+    focused = true;
+  }
+  void SetQuerySelection(int start, int length) override { selection = {start, length}; }
+  void ShowMessage(const std::u32string& text) override { messages.push_back(text); }
 };
 
 }  // namespace pavrel
