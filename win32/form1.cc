@@ -37,16 +37,27 @@ struct ControlSpec {
 
 constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
 constexpr ControlSpec kControls[] = {
-    {kLabel1Id, WC_STATICW, L"输入你要查询的汉字：", kLabelStyle, {8, 16, 129, 17},
+    {kLabel1Id,
+     WC_STATICW,
+     L"输入你要查询的汉字：",
+     kLabelStyle,
+     {8, 16, 129, 17},
      FontKind::kWindow},
-    {kLabel2Id, WC_STATICW, L"五笔码查询结果：", kLabelStyle, {8, 40, 113, 17},
-     FontKind::kWindow},
-    {kText1Id, WC_EDITW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
-     {136, 8, 73, 25}, FontKind::kQuery},
+    {kLabel2Id, WC_STATICW, L"五笔码查询结果：", kLabelStyle, {8, 40, 113, 17}, FontKind::kWindow},
+    {kText1Id,
+     WC_EDITW,
+     L"",
+     WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+     {136, 8, 73, 25},
+     FontKind::kQuery},
     // SS_NOTIFY lets the label take the mouse, so that its tooltip can show.
     {kLabel3Id, WC_STATICW, L"", kLabelStyle | SS_NOTIFY, {136, 40, 73, 17}, FontKind::kWindow},
-    {kCommand1Id, WC_BUTTONW, L"查询", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-     {16, 64, 41, 33}, FontKind::kWindow},
+    {kCommand1Id,
+     WC_BUTTONW,
+     L"查询",
+     WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+     {16, 64, 41, 33},
+     FontKind::kWindow},
     {kLabel4Id, WC_STATICW, L"Selvanor", kLabelStyle, {80, 72, 145, 17}, FontKind::kCredit},
 };
 
@@ -75,8 +86,7 @@ bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 // The UTF-16 units of the character at `at`: two for a surrogate pair, else one.
 std::size_t CharacterWidth(const std::wstring& text, std::size_t at) {
-  return at + 1 < text.size() && IsHighSurrogate(text[at]) && IsLowSurrogate(text[at + 1]) ? 2
-                                                                                            : 1;
+  return at + 1 < text.size() && IsHighSurrogate(text[at]) && IsLowSurrogate(text[at + 1]) ? 2 : 1;
 }
 
 std::u32string FromUtf16(const std::wstring& text) {
@@ -110,9 +120,9 @@ HWND Form1::Create(HINSTANCE instance) {
   window_class.lpfnWndProc = WindowProc;
   window_class.hInstance = instance;
   window_class.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconId));
-  window_class.hIconSm = static_cast<HICON>(
-      LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                 GetSystemMetrics(SM_CYSMICON), 0));
+  window_class.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconId),
+                                                       IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                       GetSystemMetrics(SM_CYSMICON), 0));
   window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   window_class.lpszClassName = kClassName;
@@ -154,29 +164,18 @@ LRESULT Form1::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-// Makes the controls in tab order, and a tooltip that shows Label3's whole record, which the
-// label itself cuts off at its edge.
+// Makes the controls in tab order and lays them out for the window's DPI.
 BOOL Form1::OnCreate(HWND hwnd, LPCREATESTRUCT create) {
   for (const ControlSpec& spec : kControls) {
     const DWORD ex_style = spec.id == kText1Id ? WS_EX_CLIENTEDGE : 0;
     if (CreateWindowExW(ex_style, spec.class_name, spec.text, spec.style, 0, 0, 0, 0, hwnd,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
-                        create->hInstance, nullptr) == nullptr) {
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), create->hInstance,
+                        nullptr) == nullptr) {
       return FALSE;
     }
   }
   text1_ = GetDlgItem(hwnd, kText1Id);
   label3_ = GetDlgItem(hwnd, kLabel3Id);
-  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0, hwnd, nullptr,
-                             create->hInstance, nullptr);
-  TTTOOLINFOW tool{};
-  tool.cbSize = sizeof(tool);
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = hwnd;
-  tool.uId = reinterpret_cast<UINT_PTR>(label3_);
-  tool.lpszText = result_.data();
-  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   LayOut(GetDpiForWindow(hwnd));
   return TRUE;
 }
@@ -230,8 +229,10 @@ void Form1::LayOut(UINT dpi) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[static_cast<int>(spec.font)]),
                  TRUE);
   }
-  SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(window_font_), TRUE);
-  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, scale(400));  // a long record wraps
+  if (tooltip_ != nullptr) {
+    SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(window_font_), TRUE);
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, scale(400));  // a long record wraps
+  }
 }
 
 void Form1::DeleteFonts() {
@@ -252,8 +253,8 @@ void Form1::KeepOneCharacter() {
     SendMessageW(text1_, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
     // The earlier character is untouched when it follows what was typed in front of it. When it
     // comes first, it is the first character anyway.
-    const bool earlier_follows = !query_.empty() && text.ends_with(query_) &&
-                                 caret == text.size() - query_.size();
+    const bool earlier_follows =
+        !query_.empty() && text.ends_with(query_) && caret == text.size() - query_.size();
     text = earlier_follows ? query_ : text.substr(0, CharacterWidth(text, 0));
     keeping_one_ = true;
     SetWindowTextW(text1_, text.c_str());
@@ -269,11 +270,26 @@ std::u32string Form1::GetQueryText() { return FromUtf16(WindowText(text1_)); }
 void Form1::SetResultText(const std::u32string& text) {
   result_ = ToUtf16(text);
   SetWindowTextW(label3_, result_.c_str());
+  ShowRecordAsTooltip();
+}
+
+// Label3 cuts a long record off at its edge; its tooltip shows the whole of it. The tooltip is
+// made at the first result, after start-up: Wine does not make a window topmost while it owns a
+// popup.
+void Form1::ShowRecordAsTooltip() {
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
   tool.hwnd = hwnd_;
   tool.uId = reinterpret_cast<UINT_PTR>(label3_);
   tool.lpszText = result_.data();
+  if (tooltip_ == nullptr) {
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0, hwnd_, nullptr,
+                               nullptr, nullptr);
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    LayOut(GetDpiForWindow(hwnd_));
+  }
   SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 

@@ -51,12 +51,13 @@ class Form1 : public pavrel::WindowOperations {
 
   void LayOut(UINT dpi);
   void KeepOneCharacter();
+  void ShowRecordAsTooltip();
   void DeleteFonts();
 
   HWND hwnd_ = nullptr;
   HWND text1_ = nullptr;
   HWND label3_ = nullptr;
-  HWND tooltip_ = nullptr;  // shows Label3's whole record
+  HWND tooltip_ = nullptr;     // shows Label3's whole record
   HWND last_focus_ = nullptr;  // the control to give the focus back to on reactivation
   HFONT window_font_ = nullptr;
   HFONT query_font_ = nullptr;
