@@ -11,7 +11,7 @@ std::FILE* OpenRegularFile(const std::filesystem::path& path, std::uintmax_t& si
   // lookup reads it.
   const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   // Only a file on a disk: a pipe, a console or a device such as NUL or COM1 is refused, and a
   // folder (opened only with FILE_FLAG_BACKUP_SEMANTICS, so normally refused above) too.
