@@ -89,7 +89,13 @@ TEST(RecordFileTest, KeepsTheStartOfAnOverlongRecord) {
   EXPECT_EQ(ReadAll("data.txt"), (Records{std::u32string(kMaxRecordLength, U'q'), U"b"}));
 }
 
+// A device reads without end or blocks: it is refused like a missing file.
+TEST(RecordFileTest, RefusesADevice) {
+  EXPECT_THROW(OpenRecordFile(kHasPosixFiles ? "/dev/null" : "NUL"), RecordFileError);
+}
+
 TEST(RecordFileTest, FollowsALinkToARegularFile) {
+  if (!kHasPosixFiles) GTEST_SKIP() << "no symbolic links";
   TempDir dir;
   dir.Write("table", "a\nb");
   std::filesystem::create_symlink("table", "data.txt");

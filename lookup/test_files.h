@@ -23,6 +23,7 @@ class TempDir {
   void Write(std::string_view name, std::string_view bytes) const;
 
   // Makes a named pipe `name` in the folder; opening it for reading blocks until a writer comes.
+  // Requires kHasPosixFiles.
   void MakeFifo(std::string_view name) const;
 
  private:
@@ -32,6 +33,14 @@ class TempDir {
 
 // The number of file descriptors the process has open.
 int CountOpenDescriptors();
+
+// Whether the file system has named pipes, symbolic links and /dev/zero; on Windows the cases
+// that need them are skipped.
+#ifdef _WIN32
+constexpr bool kHasPosixFiles = false;
+#else
+constexpr bool kHasPosixFiles = true;
+#endif
 
 }  // namespace pavrel
 

@@ -1,0 +1,319 @@
+#include "win32/form1.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <iterator>
+
+#include "lookup/lookup_command.h"
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"Form1";
+constexpr int kIconId = 1;  // in pavrel.rc
+
+// A caption, a system menu and a minimize box; no maximize box and no sizing border, since the
+// layout is fixed.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+// The client area in pixels at 96 dpi.
+constexpr SIZE kClientSize = {219, 98};
+
+// Start-up's placement flags: topmost without moving, resizing or activating, and shown.
+constexpr UINT kTopmostFlags = 0x0053;
+static_assert(kTopmostFlags == (SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW));
+
+enum class FontKind { kWindow, kQuery, kCredit };
+
+// The controls in tab order, with their boxes in pixels at 96 dpi.
+struct ControlSpec {
+  int id;
+  const wchar_t* class_name;
+  const wchar_t* text;
+  DWORD style;
+  RECT box;  // left, top, width, height
+  FontKind font;
+};
+
+constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
+constexpr ControlSpec kControls[] = {
+    {kLabel1Id,
+     WC_STATICW,
+     L"输入你要查询的汉字：",
+     kLabelStyle,
+     {8, 16, 129, 17},
+     FontKind::kWindow},
+    {kLabel2Id, WC_STATICW, L"五笔码查询结果：", kLabelStyle, {8, 40, 113, 17}, FontKind::kWindow},
+    {kText1Id,
+     WC_EDITW,
+     L"",
+     WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+     {136, 8, 73, 25},
+     FontKind::kQuery},
+    // SS_NOTIFY lets the label take the mouse, so that its tooltip can show.
+    {kLabel3Id, WC_STATICW, L"", kLabelStyle | SS_NOTIFY, {136, 40, 73, 17}, FontKind::kWindow},
+    {kCommand1Id,
+     WC_BUTTONW,
+     L"查询",
+     WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+     {16, 64, 41, 33},
+     FontKind::kWindow},
+    {kLabel4Id, WC_STATICW, L"Selvanor", kLabelStyle, {80, 72, 145, 17}, FontKind::kCredit},
+};
+
+// SimSun, the Simplified Chinese system's Song face, at a height in pixels.
+HFONT SongFont(int pixels, bool italic) {
+  return CreateFontW(-pixels, 0, 0, 0, FW_NORMAL, italic, FALSE, FALSE, GB2312_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_DONTCARE, L"SimSun");
+}
+
+std::wstring ToUtf16(const std::u32string& text) {
+  std::wstring out;
+  for (const char32_t c : text) {
+    if (c >= 0x10000 && c <= 0x10FFFF) {
+      out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<wchar_t>(c <= 0xFFFF ? c : 0xFFFD);
+    }
+  }
+  return out;
+}
+
+bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// The UTF-16 units of the character at `at`: two for a surrogate pair, else one.
+std::size_t CharacterWidth(const std::wstring& text, std::size_t at) {
+  return at + 1 < text.size() && IsHighSurrogate(text[at]) && IsLowSurrogate(text[at + 1]) ? 2 : 1;
+}
+
+std::u32string FromUtf16(const std::wstring& text) {
+  std::u32string out;
+  for (std::size_t i = 0; i < text.size(); i += CharacterWidth(text, i)) {
+    out += CharacterWidth(text, i) == 2
+               ? 0x10000 + ((char32_t{text[i]} - 0xD800) << 10) + (char32_t{text[i + 1]} - 0xDC00)
+               : char32_t{text[i]};
+  }
+  return out;
+}
+
+std::wstring WindowText(HWND hwnd) {
+  std::wstring text(GetWindowTextLengthW(hwnd) + 1, L'\0');
+  text.resize(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size())));
+  return text;
+}
+
+}  // namespace
+
+Form1::~Form1() {
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+  DeleteFonts();
+}
+
+HWND Form1::Create(HINSTANCE instance) {
+  const INITCOMMONCONTROLSEX common_controls{sizeof(common_controls), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&common_controls);
+  WNDCLASSEXW window_class{};
+  window_class.cbSize = sizeof(window_class);
+  window_class.lpfnWndProc = WindowProc;
+  window_class.hInstance = instance;
+  window_class.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconId));
+  window_class.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconId),
+                                                       IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                       GetSystemMetrics(SM_CYSMICON), 0));
+  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  window_class.lpszClassName = kClassName;
+  RegisterClassExW(&window_class);  // fails harmlessly when a second window registers it again
+  if (CreateWindowExW(0, kClassName, L"Quorlan", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
+                      nullptr, nullptr, instance, this) == nullptr) {
+    return nullptr;
+  }
+  // Start-up: float above ordinary windows and appear, then take typing in the query box.
+  SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, kTopmostFlags);
+  SetFocus(text1_);
+  return hwnd_;
+}
+
+LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* form = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    form->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+  }
+  auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  return form != nullptr ? form->HandleMessage(hwnd, message, wParam, lParam)
+                         : DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT Form1::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    HANDLE_MSG(hwnd, WM_CREATE, OnCreate);
+    HANDLE_MSG(hwnd, WM_COMMAND, OnCommand);
+    HANDLE_MSG(hwnd, WM_ACTIVATE, OnActivate);
+    HANDLE_MSG(hwnd, WM_NCDESTROY, OnNcDestroy);
+    case WM_DPICHANGED:
+      OnDpiChanged(hwnd, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
+    // Asked by IsDialogMessage on Enter: Command1 is the default button.
+    case DM_GETDEFID:
+      return MAKELRESULT(kCommand1Id, DC_HASDEFID);
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// Makes the controls in tab order and lays them out for the window's DPI.
+BOOL Form1::OnCreate(HWND hwnd, LPCREATESTRUCT create) {
+  for (const ControlSpec& spec : kControls) {
+    const DWORD ex_style = spec.id == kText1Id ? WS_EX_CLIENTEDGE : 0;
+    if (CreateWindowExW(ex_style, spec.class_name, spec.text, spec.style, 0, 0, 0, 0, hwnd,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), create->hInstance,
+                        nullptr) == nullptr) {
+      return FALSE;
+    }
+  }
+  text1_ = GetDlgItem(hwnd, kText1Id);
+  label3_ = GetDlgItem(hwnd, kLabel3Id);
+  LayOut(GetDpiForWindow(hwnd));
+  return TRUE;
+}
+
+void Form1::OnCommand(HWND, int id, HWND, UINT code) {
+  if (id == kCommand1Id && code == BN_CLICKED) pavrel::RunLookup(*this);
+  if (id == kText1Id && code == EN_UPDATE) KeepOneCharacter();
+  // IDCANCEL, which IsDialogMessage sends for Escape, is ignored: Escape does not close.
+}
+
+// A plain window does not remember its focused control, as a dialog does: keep it across a
+// switch to another application, so that typing goes on where it left off.
+void Form1::OnActivate(HWND, UINT state, HWND, BOOL minimized) {
+  if (state == WA_INACTIVE) {
+    if (IsChild(hwnd_, GetFocus())) last_focus_ = GetFocus();
+  } else if (!minimized) {
+    SetFocus(last_focus_ != nullptr ? last_focus_ : text1_);
+  }
+}
+
+void Form1::OnNcDestroy(HWND hwnd) {
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  hwnd_ = nullptr;
+}
+
+// Moved to a monitor with another DPI: the same layout at the new scale, where Windows suggests.
+void Form1::OnDpiChanged(HWND hwnd, UINT dpi, const RECT& suggested) {
+  LayOut(dpi);
+  SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Sizes the window and places the controls and their fonts for `dpi`.
+void Form1::LayOut(UINT dpi) {
+  const auto scale = [dpi](int pixels) { return MulDiv(pixels, static_cast<int>(dpi), 96); };
+  RECT frame{0, 0, scale(kClientSize.cx), scale(kClientSize.cy)};
+  AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi);
+  SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  // 9, 12 and 14.25 points: 12, 16 and 19 pixels at 96 dpi.
+  DeleteFonts();
+  window_font_ = SongFont(scale(12), false);
+  query_font_ = SongFont(scale(16), false);
+  credit_font_ = SongFont(scale(19), true);
+  const HFONT fonts[] = {window_font_, query_font_, credit_font_};
+  for (const ControlSpec& spec : kControls) {
+    const HWND control = GetDlgItem(hwnd_, spec.id);
+    MoveWindow(control, scale(spec.box.left), scale(spec.box.top), scale(spec.box.right),
+               scale(spec.box.bottom), TRUE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[static_cast<int>(spec.font)]),
+                 TRUE);
+  }
+  if (tooltip_ != nullptr) {
+    SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(window_font_), TRUE);
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, scale(400));  // a long record wraps
+  }
+}
+
+void Form1::DeleteFonts() {
+  for (HFONT* font : {&window_font_, &query_font_, &credit_font_}) {
+    if (*font != nullptr) DeleteObject(*font);
+    *font = nullptr;
+  }
+}
+
+// Holds the query box to one character, whatever brought the text in (typing, a paste, an input
+// method's phrase). Typing into a full box changes nothing; text that replaces the selection
+// keeps its first character; a surrogate pair counts as one character and is never split.
+void Form1::KeepOneCharacter() {
+  if (keeping_one_) return;
+  std::wstring text = WindowText(text1_);
+  if (text.size() > CharacterWidth(text, 0)) {
+    DWORD caret = 0;
+    SendMessageW(text1_, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    // The earlier character is untouched when it follows what was typed in front of it. When it
+    // comes first, it is the first character anyway.
+    const bool earlier_follows =
+        !query_.empty() && text.ends_with(query_) && caret == text.size() - query_.size();
+    text = earlier_follows ? query_ : text.substr(0, CharacterWidth(text, 0));
+    keeping_one_ = true;
+    SetWindowTextW(text1_, text.c_str());
+    keeping_one_ = false;
+    const WPARAM at = earlier_follows ? 0 : text.size();
+    SendMessageW(text1_, EM_SETSEL, at, at);
+  }
+  query_ = text;
+}
+
+std::u32string Form1::GetQueryText() { return FromUtf16(WindowText(text1_)); }
+
+void Form1::SetResultText(const std::u32string& text) {
+  result_ = ToUtf16(text);
+  SetWindowTextW(label3_, result_.c_str());
+  ShowRecordAsTooltip();
+}
+
+// Label3 cuts a long record off at its edge; its tooltip shows the whole of it. The tooltip is
+// made at the first result, after start-up: Wine does not make a window topmost while it owns a
+// popup.
+void Form1::ShowRecordAsTooltip() {
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = hwnd_;
+  tool.uId = reinterpret_cast<UINT_PTR>(label3_);
+  tool.lpszText = result_.data();
+  if (tooltip_ == nullptr) {
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0, hwnd_, nullptr,
+                               nullptr, nullptr);
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    LayOut(GetDpiForWindow(hwnd_));
+  }
+  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void Form1::FocusQueryBox() { SetFocus(text1_); }
+
+void Form1::SetQuerySelection(int start, int length) {
+  // Characters to UTF-16 units: a character outside the Basic Multilingual Plane takes two.
+  const std::wstring text = WindowText(text1_);
+  const auto offset = [&text](int characters) {
+    std::size_t unit = 0;
+    for (; characters > 0 && unit < text.size(); --characters) unit += CharacterWidth(text, unit);
+    return unit;
+  };
+  SendMessageW(text1_, EM_SETSEL, offset(start), offset(start + length));
+}
+
+void Form1::ShowMessage(const std::u32string& text) {
+  const std::string_view title = pavrel::kApplicationTitle;
+  MessageBoxW(hwnd_, ToUtf16(text).c_str(), std::wstring(title.begin(), title.end()).c_str(),
+              MB_OK);
+}
+
+void DispatchFormMessage(HWND form, MSG& message) {
+  if (IsDialogMessageW(form, &message)) return;
+  TranslateMessage(&message);
+  DispatchMessageW(&message);
+}

@@ -1,0 +1,74 @@
+// The lookup window on Windows: a prompt, a query box for one character, the result label, the
+// query button and a credit line, in a small window that stays above all ordinary windows. It
+// carries out the lookup command's window operations on native controls, and behaves like a
+// dialog at the keyboard when its messages go through DispatchFormMessage.
+
+#ifndef PAVREL_WIN32_FORM1_H_
+#define PAVREL_WIN32_FORM1_H_
+
+#include <windows.h>
+
+#include <string>
+
+#include "lookup/window_operations.h"
+
+// Control identifiers; Command1 is the window's default button.
+enum ControlId : int {
+  kLabel1Id = 101,
+  kLabel2Id,
+  kText1Id,
+  kLabel3Id,
+  kCommand1Id,
+  kLabel4Id,
+};
+
+class Form1 : public pavrel::WindowOperations {
+ public:
+  Form1() = default;
+  Form1(const Form1&) = delete;
+  Form1& operator=(const Form1&) = delete;
+  ~Form1() override;
+
+  // Creates the window and its controls, makes the window topmost and shows it, and puts the
+  // focus in the query box. Returns the window, or nullptr if it could not be made.
+  HWND Create(HINSTANCE instance);
+
+  std::u32string GetQueryText() override;
+  void SetResultText(const std::u32string& text) override;
+  void FocusQueryBox() override;
+  void SetQuerySelection(int start, int length) override;
+  void ShowMessage(const std::u32string& text) override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+  BOOL OnCreate(HWND hwnd, LPCREATESTRUCT create);
+  void OnCommand(HWND hwnd, int id, HWND control, UINT code);
+  void OnActivate(HWND hwnd, UINT state, HWND other, BOOL minimized);
+  void OnNcDestroy(HWND hwnd);
+  void OnDpiChanged(HWND hwnd, UINT dpi, const RECT& suggested);
+
+  void LayOut(UINT dpi);
+  void KeepOneCharacter();
+  void ShowRecordAsTooltip();
+  void DeleteFonts();
+
+  HWND hwnd_ = nullptr;
+  HWND text1_ = nullptr;
+  HWND label3_ = nullptr;
+  HWND tooltip_ = nullptr;     // shows Label3's whole record
+  HWND last_focus_ = nullptr;  // the control to give the focus back to on reactivation
+  HFONT window_font_ = nullptr;
+  HFONT query_font_ = nullptr;
+  HFONT credit_font_ = nullptr;
+  std::wstring result_;       // Label3's caption, also the tooltip's text
+  std::wstring query_;        // the query box's last accepted text
+  bool keeping_one_ = false;  // set while KeepOneCharacter rewrites the query box
+};
+
+// Dispatches one message of the thread's queue as the program's message loop does: keys that a
+// dialog handles (Tab, Enter, Space on the button, Escape) go to `form` first.
+void DispatchFormMessage(HWND form, MSG& message);
+
+#endif  // PAVREL_WIN32_FORM1_H_

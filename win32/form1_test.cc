@@ -1,0 +1,159 @@
+// Drives the real Win32 window with posted input through the program's message loop.
+
+#include "win32/form1.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "lookup/test_files.h"
+
+namespace {
+
+// A table in code page 936: 字 pbf, 工 aaaa.
+constexpr char kTable[] = "\xD7\xD6 pbf\r\n\xB9\xA4 aaaa\r\n";
+
+std::wstring TextOf(HWND hwnd) {
+  wchar_t text[256] = {};
+  GetWindowTextW(hwnd, text, 256);
+  return text;
+}
+
+// The message boxes that appeared ("caption: text" and owner), dismissed from a timer inside
+// their modal loop.
+std::vector<std::pair<std::wstring, HWND>> seen_boxes;
+
+void CALLBACK DismissMessageBox(HWND, UINT, UINT_PTR, DWORD) {
+  const HWND box = FindWindowW(L"#32770", nullptr);
+  if (box == nullptr || !IsWindowVisible(box)) return;
+  seen_boxes.emplace_back(TextOf(box) + L": " + TextOf(GetDlgItem(box, 0xFFFF)),
+                          GetWindow(box, GW_OWNER));
+  SendMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+class Form1Test : public testing::Test {
+ protected:
+  void SetUp() override {
+    seen_boxes.clear();
+    window_ = form_.Create(GetModuleHandleW(nullptr));
+    ASSERT_NE(window_, nullptr);
+    Play(L"");
+  }
+
+  HWND Control(int id) { return GetDlgItem(window_, id); }
+
+  // Posts the script to the window and dispatches it as the program's message loop does. Enter,
+  // Tab, Escape and Space (whose characters are their key codes) are pressed, \1 clicks
+  // Command1, \2 pastes two characters; any other character is typed.
+  void Play(const std::wstring& script) {
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, DismissMessageBox);
+    for (const wchar_t c : script + L'\0') {
+      if (c == VK_RETURN || c == VK_TAB || c == VK_ESCAPE || c == VK_SPACE) {
+        PostMessageW(GetFocus(), WM_KEYDOWN, c, 1);
+        PostMessageW(GetFocus(), WM_KEYUP, c, 0xC0000001);
+      } else if (c == L'\1') {
+        PostMessageW(Control(kCommand1Id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessageW(Control(kCommand1Id), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+      } else if (c == L'\2') {  // as a paste or an input method's phrase arrives
+        SendMessageW(Control(kText1Id), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"甲乙"));
+      } else if (c != L'\0') {
+        PostMessageW(GetFocus(), WM_CHAR, c, 1);
+      }
+      MSG message;
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchFormMessage(window_, message);
+      }
+    }
+    KillTimer(nullptr, timer);
+  }
+
+  pavrel::TempDir dir_;
+  Form1 form_;
+  HWND window_ = nullptr;
+};
+
+TEST_F(Form1Test, StartsOnTopWithTheLayoutAndTheFocusInTheQueryBox) {
+  EXPECT_EQ(TextOf(window_), L"Quorlan");
+  EXPECT_TRUE(IsWindowVisible(window_));
+  EXPECT_TRUE(GetWindowLongW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  RECT client;
+  GetClientRect(window_, &client);
+  EXPECT_EQ(std::make_pair(client.right, client.bottom), std::make_pair(219L, 98L));
+  EXPECT_EQ(GetFocus(), Control(kText1Id));
+
+  const struct {
+    int id;
+    const wchar_t* text;
+    RECT box;  // left, top, right, bottom
+    LONG font_height;
+  } kControls[] = {
+      {kLabel1Id, L"输入你要查询的汉字：", {8, 16, 137, 33}, -12},
+      {kLabel2Id, L"五笔码查询结果：", {8, 40, 121, 57}, -12},
+      {kText1Id, L"", {136, 8, 209, 33}, -16},
+      {kLabel3Id, L"", {136, 40, 209, 57}, -12},
+      {kCommand1Id, L"查询", {16, 64, 57, 97}, -12},
+      {kLabel4Id, L"Selvanor", {80, 72, 225, 89}, -19},
+  };
+  for (const auto& c : kControls) {
+    RECT box;
+    GetWindowRect(Control(c.id), &box);
+    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&box), 2);
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Control(c.id), WM_GETFONT, 0, 0)), sizeof(font),
+               &font);
+    EXPECT_EQ(TextOf(Control(c.id)), c.text) << c.id;
+    EXPECT_TRUE(EqualRect(&box, &c.box)) << c.id;
+    EXPECT_EQ(font.lfHeight, c.font_height) << c.id;
+  }
+}
+
+// Input played into the window over the table, and what the window shows afterwards.
+const struct {
+  const wchar_t* script;
+  const wchar_t* query;
+  const wchar_t* result;
+  int focus;
+  std::pair<DWORD, DWORD> selection;  // start, end in UTF-16 units
+} kFlowCases[] = {
+    {L"字\r", L"字", L"字 pbf", kText1Id, {0, 1}},
+    {L"工\r字", L"字", L"工 aaaa", kText1Id, {1, 1}},  // the next one replaces it
+    {L"字工", L"字", L"", kText1Id, {1, 1}},           // a full box takes no more
+    {L"字\t", L"字", L"", kCommand1Id, {1, 1}},        // Tab: to the button only
+    {L"字\t\t", L"字", L"", kText1Id, {0, 1}},         // and back
+    {L"字\t\r", L"字", L"字 pbf", kText1Id, {0, 1}},
+    {L"字\t ", L"字", L"字 pbf", kText1Id, {0, 1}},
+    {L"字\1", L"字", L"字 pbf", kText1Id, {0, 1}},
+    {L"字\x1b", L"字", L"", kText1Id, {1, 1}},               // Escape closes nothing
+    {L"\U00020000x", L"\U00020000", L"", kText1Id, {2, 2}},  // a surrogate pair is whole
+    {L"\U00020000\r", L"\U00020000", L"无法查询", kText1Id, {0, 2}},
+    {L"字\r\2", L"甲", L"字 pbf", kText1Id, {1, 1}},  // a paste keeps its first
+};
+
+TEST_F(Form1Test, KeyboardAndMouseFlow) {
+  dir_.Write("data.txt", kTable);
+  for (const auto& c : kFlowCases) {
+    SetWindowTextW(Control(kText1Id), L"");
+    SetWindowTextW(Control(kLabel3Id), L"");
+    SetFocus(Control(kText1Id));
+    Play(c.script);
+    DWORD start = 0, end = 0;
+    SendMessageW(Control(kText1Id), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(TextOf(Control(kText1Id)), c.query) << c.script;
+    EXPECT_EQ(TextOf(Control(kLabel3Id)), c.result) << c.script;
+    EXPECT_EQ(GetFocus(), Control(c.focus)) << c.script;
+    EXPECT_EQ(std::make_pair(start, end), c.selection) << c.script;
+  }
+  EXPECT_TRUE(GetWindowLongW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_TRUE(seen_boxes.empty());
+}
+
+TEST_F(Form1Test, MissingTableShowsOneMessageBoxOwnedByTheWindow) {
+  Play(L"字\r");
+  EXPECT_EQ(seen_boxes, (std::vector<std::pair<std::wstring, HWND>>{
+                            {L"Pavrel: 当前目录下缺少 data.txt 文件！", window_}}));
+  EXPECT_EQ(TextOf(Control(kLabel3Id)), L"");
+}
+
+}  // namespace
