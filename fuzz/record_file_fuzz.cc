@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the table reader as data.txt and reads every record, under address
-// and undefined-behaviour sanitizers. A crash, a hang, an overlong record or a record count that
-// the bytes cannot hold is a finding. Run: scripts/fuzz [seconds]
+// and undefined-behaviour sanitizers. A crash, a hang, an overlong record, a record count that
+// the bytes cannot hold, or a record that differs from the reference reader's is a finding. Run:
+// scripts/fuzz [seconds]
 
 #include <cstdint>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "lookup/record_file.h"
+#include "lookup/test_reference_reader.h"
 
 namespace {
 
@@ -29,12 +31,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     table.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
   pavrel::RecordFile file = pavrel::OpenRecordFile(TablePath());
+  pavrel::ReferenceReader reference(TablePath());
   size_t records = 0;
   while (!pavrel::AtEnd(file)) {
-    if (pavrel::ReadRecord(file).size() > pavrel::kMaxRecordLength) std::abort();
+    const std::u32string record = pavrel::ReadRecord(file);
+    if (record.size() > pavrel::kMaxRecordLength) std::abort();
+    if (reference.AtEnd() || reference.ReadRecord() != record) std::abort();
     // Every record but an empty last one consumes at least one byte.
     if (++records > size + 1) std::abort();
   }
+  if (!reference.AtEnd()) std::abort();
   pavrel::CloseRecordFile(file);
   return 0;
 }

@@ -8,16 +8,14 @@ namespace pavrel {
 
 namespace {
 
-// Returns the record's first character, or nothing for an empty record.
-std::u32string KeyOf(const std::u32string& record) { return record.substr(0, 1); }
-
 // Scans the table and shows the outcome. A failure throws out of it with the file closed.
 void ShowFirstMatch(WindowOperations& window, const std::u32string& query) {
   RecordFile file = OpenRecordFile(kTablePath);
   bool shows_not_found = false;
+  std::u32string record;
   while (!AtEnd(file)) {
-    const std::u32string record = ReadRecord(file);
-    if (KeyOf(record) == query) {
+    // Only a record that begins with the query is decoded; the others are cut over bytes.
+    if (ReadRecordWithKey(file, query, record)) {
       window.SetResultText(record);
       CloseRecordFile(file);
       return;

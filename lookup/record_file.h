@@ -10,6 +10,9 @@
 // The file is read in one forward pass through a bounded buffer and is never held whole: a
 // record keeps at most kMaxRecordLength characters and the rest of it is read past. The file is
 // read as large as it was when opened; one that shrinks while it is read is a read failure.
+//
+// A comma, double quote, CR or LF byte is never half of a code page 936 character, so records
+// are cut over bytes and only the characters that are kept are decoded.
 
 #ifndef PAVREL_LOOKUP_RECORD_FILE_H_
 #define PAVREL_LOOKUP_RECORD_FILE_H_
@@ -20,6 +23,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pavrel {
@@ -49,20 +53,22 @@ class RecordFile {
   friend RecordFile OpenRecordFile(const std::filesystem::path& path);
   friend bool AtEnd(RecordFile& file);
   friend std::u32string ReadRecord(RecordFile& file);
+  friend bool ReadRecordWithKey(RecordFile& file, std::u32string_view key, std::u32string& record);
   friend void CloseRecordFile(RecordFile& file);
 
   std::size_t Fill(std::size_t wanted);
-  char32_t PeekChar();
-  void SkipChar() { pos_ += peeked_width_; }
+  bool OpenQuote();
+  char32_t PeekFirstChar(bool quoted);
+  void DecodeField(bool quoted, std::u32string& record);
+  void SkipField(bool quoted);
   void SkipSpaces();
-  void SkipDelimiter();
+  void FinishRecord(bool quoted);
 
   std::unique_ptr<std::FILE, Closer> stream_;
   std::uintmax_t unread_size_;  // bytes of the file as opened that are not yet in the buffer
   std::vector<char> buffer_;
-  std::size_t pos_ = 0;           // next unread byte in buffer_
-  std::size_t end_ = 0;           // end of the valid bytes in buffer_
-  std::size_t peeked_width_ = 0;  // bytes of the character PeekChar last returned
+  std::size_t pos_ = 0;  // next unread byte in buffer_
+  std::size_t end_ = 0;  // end of the valid bytes in buffer_
 };
 
 // The four operations of one lookup. Every one of them may throw RecordFileError.
@@ -76,6 +82,11 @@ bool AtEnd(RecordFile& file);
 
 // Reads the next record. Requires !AtEnd(file).
 std::u32string ReadRecord(RecordFile& file);
+
+// Reads the next record like ReadRecord, but decodes it only if its first character is `key` (if
+// it is empty, for an empty `key`): then stores it in `record` and returns true. Otherwise reads
+// past it and returns false. Requires !AtEnd(file).
+bool ReadRecordWithKey(RecordFile& file, std::u32string_view key, std::u32string& record);
 
 // Releases the file; afterwards it reads as ended.
 void CloseRecordFile(RecordFile& file);

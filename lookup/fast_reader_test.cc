@@ -1,0 +1,103 @@
+// The fast reader against the character-by-character reference, on random tables biased to the
+// syntax's corners: delimiters, quotes, spaces, lone lead bytes, records past the length cap and
+// characters or CR LF pairs cut by the edge of the reader's 64 KiB buffer.
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "gtest/gtest.h"
+#include "lookup/lookup_command.h"
+#include "lookup/record_file.h"
+#include "lookup/test_files.h"
+#include "lookup/test_reference_reader.h"
+
+namespace pavrel {
+namespace {
+
+class LabelOnlyWindow : public WindowOperations {
+ public:
+  std::u32string query, result;
+  std::u32string GetQueryText() override { return query; }
+  void SetResultText(const std::u32string& text) override { result = text; }
+  void FocusQueryBox() override {}
+  void SetQuerySelection(int, int) override {}
+  void ShowMessage(const std::u32string& text) override { result = U"message: " + text; }
+};
+
+std::string RandomTable(std::mt19937& random) {
+  constexpr std::size_t kEdge = 64 * 1024;
+  const auto pick = [&random](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random);
+  };
+  // Mostly short tables; some cross the buffer's edge once or twice.
+  const std::size_t size = pick(0, 3) ? pick(0, 300) : kEdge * pick(1, 2) + pick(-8, 8);
+  const int delimiter_odds = pick(2, 5000);  // one in this many bytes; rare ones make long records
+  std::string table;
+  while (table.size() < size) {
+    if (pick(1, delimiter_odds) == 1) {
+      table += ",\r\n\""[pick(0, 3)];
+      continue;
+    }
+    switch (pick(0, 4)) {
+      case 0:
+        table += ' ';
+        break;
+      case 1:
+        table += static_cast<char>(pick(0x81, 0xFE));
+        break;  // a lead byte
+      case 2:
+        table += static_cast<char>(pick(0x40, 0xFF));
+        break;  // a trail byte, or 0xFF
+      case 3:
+        table += "ab\x80\t"[pick(0, 3)];
+        break;
+      default:
+        table += "\xD7\xD6";
+        break;
+    }
+  }
+  if (table.size() > kEdge + 1 && pick(0, 1)) {  // a pair or CR LF cut by the buffer's edge
+    const char* const pairs[] = {"\xD7\xD6", "\r\n", "\x81,"};
+    table.replace(kEdge - 1, 2, pairs[pick(0, 2)]);
+  }
+  return table;
+}
+
+TEST(FastReaderTest, ReadsAndLooksUpLikeTheReference) {
+  TempDir dir;
+  std::mt19937 random(7);
+  for (int i = 0; i < 400; ++i) {
+    const std::string table = RandomTable(random);
+    dir.Write(kTablePath, table);
+    std::vector<std::u32string> expected;
+    for (ReferenceReader reader(kTablePath); !reader.AtEnd();)
+      expected.push_back(reader.ReadRecord());
+
+    std::vector<std::u32string> records;
+    RecordFile file = OpenRecordFile(kTablePath);
+    while (!AtEnd(file)) records.push_back(ReadRecord(file));
+    CloseRecordFile(file);
+    ASSERT_EQ(records, expected) << "table " << i;
+
+    // Lookups of the keys of a few records, of an empty key and of one that matches nothing.
+    LabelOnlyWindow window;
+    for (int j = 0; j < 4; ++j) {
+      const std::u32string unknown(1, U'\U0002A6A5');
+      window.query =
+          j == 3 || expected.empty() ? unknown : expected[random() % expected.size()].substr(0, 1);
+      std::u32string result = kNotFoundText;
+      for (const std::u32string& record : expected) {
+        if (record.substr(0, 1) == window.query) {
+          result = record;
+          break;
+        }
+      }
+      RunLookup(window);
+      ASSERT_EQ(window.result, result) << "table " << i << ", lookup " << j;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pavrel
