@@ -7,6 +7,7 @@
 #endif
 
 #include "lookup/cp936.h"
+#include "lookup/cp936_table.h"
 #include "lookup/open_table.h"
 
 namespace pavrel {
@@ -20,21 +21,54 @@ constexpr char32_t kNoChar = 0xFFFFFFFF;
 
 bool IsDelimiter(char byte) { return byte == ',' || byte == '\r' || byte == '\n'; }
 
-// Returns the first comma, CR or LF in [p, end), or end. Sixteen bytes at a time where the CPU
-// allows, since a single record may be the whole file.
+#if defined(__SSE2__)
+// The bytes of the 16 at `p` that are a comma, CR or LF, as 0xFF.
+__m128i DelimiterHits(const char* p) {
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i comma = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(','));
+  const __m128i cr = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'));
+  const __m128i lf = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'));
+  return _mm_or_si128(_mm_or_si128(comma, cr), lf);
+}
+
+// One bit for each of the 32 bytes at `p` that is a comma, CR or LF.
+unsigned DelimiterMask(const char* p) {
+  return static_cast<unsigned>(_mm_movemask_epi8(DelimiterHits(p))) |
+         static_cast<unsigned>(_mm_movemask_epi8(DelimiterHits(p + 16))) << 16;
+}
+
+// Tells whether any of the 64 bytes at `p` is a comma, CR or LF.
+bool HasDelimiter64(const char* p) {
+  const __m128i hits = _mm_or_si128(_mm_or_si128(DelimiterHits(p), DelimiterHits(p + 16)),
+                                    _mm_or_si128(DelimiterHits(p + 32), DelimiterHits(p + 48)));
+  return _mm_movemask_epi8(hits) != 0;
+}
+#endif
+
+// Returns the first comma, CR or LF in [p, end), or end. 32 bytes at a time where the CPU allows,
+// as most records fit in that, and 64 at a time through a long field, which may be the whole file.
 const char* FindDelimiter(const char* p, const char* end) {
 #if defined(__SSE2__)
-  const __m128i comma = _mm_set1_epi8(','), cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
-  for (; end - p >= 16; p += 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i hits =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, comma), _mm_cmpeq_epi8(bytes, cr)),
-                     _mm_cmpeq_epi8(bytes, lf));
-    if (const int mask = _mm_movemask_epi8(hits)) return p + __builtin_ctz(mask);
+  for (; end - p >= 32; p += 32) {
+    if (const unsigned mask = DelimiterMask(p)) return p + __builtin_ctz(mask);
+    while (end - p >= 96 && !HasDelimiter64(p + 32)) p += 64;
   }
 #endif
   while (p != end && !IsDelimiter(*p)) ++p;
   return p;
+}
+
+// Returns the last comma, CR or LF in [begin, end), or nullptr.
+const char* FindLastDelimiter(const char* begin, const char* end) {
+#if defined(__SSE2__)
+  for (; end - begin >= 32; end -= 32) {
+    if (const unsigned mask = DelimiterMask(end - 32)) return end - 1 - __builtin_clz(mask);
+  }
+#endif
+  while (end != begin) {
+    if (IsDelimiter(*--end)) return end;
+  }
+  return nullptr;
 }
 
 // Returns where the field in [p, end) ends: at its closing quote if it is quoted, else at its
@@ -156,6 +190,101 @@ void RecordFile::FinishRecord(bool quoted) {
   if (delimiter == '\r' && (pos_ < end_ || Fill(1) > 0) && buffer_[pos_] == '\n') ++pos_;
 }
 
+// How a key looks in the file's bytes, for the search in SkipRecordsWithoutKey.
+struct RecordFile::KeyBytes {
+  enum Kind { kBytes, kEmptyRecord, kNothing, kUnsearchable } kind;
+  unsigned char bytes[2] = {0, 0};
+  int length = 0;  // of bytes, for kBytes
+};
+
+// Encodes `key` for the byte search: its one encoding in code page 936, kEmptyRecord for the
+// empty key, kNothing for a key that no record can begin with, and kUnsearchable when several
+// byte sequences decode to it (U+FFFD stands for every byte that starts no character).
+RecordFile::KeyBytes RecordFile::EncodeKey(std::u32string_view key) {
+  if (key.empty()) return {KeyBytes::kEmptyRecord};
+  if (key.size() > 1) return {KeyBytes::kNothing};
+  if (key[0] == U'\uFFFD') return {KeyBytes::kUnsearchable};
+  KeyBytes found{KeyBytes::kNothing};
+  int encodings = 0;
+  for (int byte = 0; byte <= 0x80; ++byte) {
+    if (DecodeCp936Byte(static_cast<unsigned char>(byte)) == key[0]) {
+      found = {KeyBytes::kBytes, {static_cast<unsigned char>(byte), 0}, 1};
+      ++encodings;
+    }
+  }
+  for (std::size_t i = 0; i < kCp936LeadCount * kCp936TrailCount; ++i) {
+    if (kCp936PairTable[i] != key[0]) continue;
+    const std::size_t column = i % kCp936TrailCount;
+    const auto lead = static_cast<unsigned char>(0x81 + i / kCp936TrailCount);
+    const auto trail = static_cast<unsigned char>(0x40 + column + (column >= 0x3F ? 1 : 0));
+    found = {KeyBytes::kBytes, {lead, trail}, 2};
+    ++encodings;
+  }
+  if (encodings > 1) return {KeyBytes::kUnsearchable};
+  return found;
+}
+
+// Reads past the records in the buffer that do not begin with `key`, and stops at the first that
+// does. It covers whole unquoted records only: it stops before the first double quote and before
+// the buffer's last record, which ReadRecordIfKey then reads. pos_ must be a record's start.
+void RecordFile::SkipRecordsWithoutKey(const KeyBytes& key) {
+  const char* data = buffer_.data();
+  const char* const start = data + pos_;
+  const char* const end = data + end_;
+  if (end - start < 2) return;
+  // Up to the last delimiter before the first quote, and before the last byte, so that a CR LF
+  // is seen whole. Every comma, CR and LF in the range ends a record.
+  const void* quote = std::memchr(start, '"', end - start);
+  const char* last = FindLastDelimiter(start, quote ? static_cast<const char*>(quote) : end - 1);
+  if (last == nullptr) return;
+
+  // A record begins at `at` (after its leading spaces) if a delimiter or `start` comes first.
+  const auto begins_record = [start](const char* at) {
+    const char* spaces = at;
+    while (spaces != start && spaces[-1] == ' ') --spaces;
+    return spaces == start || IsDelimiter(spaces[-1]);
+  };
+  for (const char* at = start; at <= last; ++at) {
+    if (key.kind == KeyBytes::kBytes) {
+      at = static_cast<const char*>(std::memchr(at, key.bytes[0], last - at));
+      if (at == nullptr) break;
+      if ((key.length == 1 || static_cast<unsigned char>(at[1]) == key.bytes[1]) &&
+          begins_record(at)) {
+        pos_ = at - data;
+        return;
+      }
+    } else if (key.kind == KeyBytes::kEmptyRecord) {
+      // A delimiter right after a record's start ends an empty record; the LF of a CR LF does not.
+      at = FindDelimiter(at, last + 1);
+      if (at > last) break;
+      if (begins_record(at) && !(*at == '\n' && at != start && at[-1] == '\r')) {
+        pos_ = at - data;
+        return;
+      }
+    } else {
+      break;
+    }
+  }
+  pos_ = last + (last[0] == '\r' && last[1] == '\n' ? 2 : 1) - data;
+}
+
+// Reads the next record; decodes it into `record` and returns true only if it begins with `key`.
+bool RecordFile::ReadRecordIfKey(std::u32string_view key, std::u32string& record) {
+  SkipSpaces();
+  const bool quoted = OpenQuote();
+  const char32_t first = PeekFirstChar(quoted);
+  const bool matches =
+      key.empty() ? first == kNoChar : key.size() == 1 && first != kNoChar && first == key[0];
+  record.clear();
+  if (matches) {
+    DecodeField(quoted, record);
+  } else {
+    SkipField(quoted);
+  }
+  FinishRecord(quoted);
+  return matches;
+}
+
 RecordFile OpenRecordFile(const std::filesystem::path& path) {
   std::uintmax_t size = 0;
   std::FILE* stream = OpenRegularFile(path, size);
@@ -175,19 +304,17 @@ std::u32string ReadRecord(RecordFile& file) {
 }
 
 bool ReadRecordWithKey(RecordFile& file, std::u32string_view key, std::u32string& record) {
-  file.SkipSpaces();
-  const bool quoted = file.OpenQuote();
-  const char32_t first = file.PeekFirstChar(quoted);
-  const bool matches =
-      key.empty() ? first == kNoChar : key.size() == 1 && first != kNoChar && first == key[0];
-  record.clear();
-  if (matches) {
-    file.DecodeField(quoted, record);
-  } else {
-    file.SkipField(quoted);
+  return file.ReadRecordIfKey(key, record);
+}
+
+bool FindRecordWithKey(RecordFile& file, std::u32string_view key, std::u32string& record) {
+  const RecordFile::KeyBytes bytes = RecordFile::EncodeKey(key);
+  while (!AtEnd(file)) {
+    if (bytes.kind != RecordFile::KeyBytes::kUnsearchable) file.SkipRecordsWithoutKey(bytes);
+    if (AtEnd(file)) break;
+    if (file.ReadRecordIfKey(key, record)) return true;
   }
-  file.FinishRecord(quoted);
-  return matches;
+  return false;
 }
 
 void CloseRecordFile(RecordFile& file) {

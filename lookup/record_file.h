@@ -54,6 +54,7 @@ class RecordFile {
   friend bool AtEnd(RecordFile& file);
   friend std::u32string ReadRecord(RecordFile& file);
   friend bool ReadRecordWithKey(RecordFile& file, std::u32string_view key, std::u32string& record);
+  friend bool FindRecordWithKey(RecordFile& file, std::u32string_view key, std::u32string& record);
   friend void CloseRecordFile(RecordFile& file);
 
   std::size_t Fill(std::size_t wanted);
@@ -63,6 +64,10 @@ class RecordFile {
   void SkipField(bool quoted);
   void SkipSpaces();
   void FinishRecord(bool quoted);
+  struct KeyBytes;
+  static KeyBytes EncodeKey(std::u32string_view key);
+  void SkipRecordsWithoutKey(const KeyBytes& key);
+  bool ReadRecordIfKey(std::u32string_view key, std::u32string& record);
 
   std::unique_ptr<std::FILE, Closer> stream_;
   std::uintmax_t unread_size_;  // bytes of the file as opened that are not yet in the buffer
@@ -87,6 +92,11 @@ std::u32string ReadRecord(RecordFile& file);
 // it is empty, for an empty `key`): then stores it in `record` and returns true. Otherwise reads
 // past it and returns false. Requires !AtEnd(file).
 bool ReadRecordWithKey(RecordFile& file, std::u32string_view key, std::u32string& record);
+
+// Reads records like ReadRecordWithKey until one matches and returns true, or until the end of
+// the file and returns false. Between quotes and buffer edges it searches the bytes for the key
+// instead of reading record by record, many times faster.
+bool FindRecordWithKey(RecordFile& file, std::u32string_view key, std::u32string& record);
 
 // Releases the file; afterwards it reads as ended.
 void CloseRecordFile(RecordFile& file);
