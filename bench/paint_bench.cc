@@ -80,7 +80,9 @@ int main(int argc, char** argv) {
   using namespace pavrel;
   QApplication app(argc, argv);
   ScratchFolder scratch;
+  // The default table of this build, or of the normal one in build/.
   std::filesystem::path table = std::filesystem::path(PAVREL_BUILD_DIR) / "default-table/data.txt";
+  if (!std::filesystem::exists(table)) table = PAVREL_SOURCE_DIR "/build/default-table/data.txt";
   std::string table_name = "default table";
   if (!std::filesystem::exists(table)) {
     table = WriteWubiLikeTable(scratch.path(), 21'000).path;

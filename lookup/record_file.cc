@@ -3,7 +3,7 @@
 #include <cstring>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 #include "lookup/cp936.h"
@@ -37,21 +37,54 @@ unsigned DelimiterMask(const char* p) {
          static_cast<unsigned>(_mm_movemask_epi8(DelimiterHits(p + 16))) << 16;
 }
 
-// Tells whether any of the 64 bytes at `p` is a comma, CR or LF.
-bool HasDelimiter64(const char* p) {
-  const __m128i hits = _mm_or_si128(_mm_or_si128(DelimiterHits(p), DelimiterHits(p + 16)),
-                                    _mm_or_si128(DelimiterHits(p + 32), DelimiterHits(p + 48)));
-  return _mm_movemask_epi8(hits) != 0;
+// Skips 64-byte blocks without a comma, CR or LF; returns the first block that has one, or the
+// last bytes, fewer than 64. A single field may be the whole file: this is its loop.
+const char* SkipPlainBlocksSse2(const char* p, const char* end) {
+  for (; end - p >= 64; p += 64) {
+    const __m128i hits = _mm_or_si128(_mm_or_si128(DelimiterHits(p), DelimiterHits(p + 16)),
+                                      _mm_or_si128(DelimiterHits(p + 32), DelimiterHits(p + 48)));
+    if (_mm_movemask_epi8(hits) != 0) break;
+  }
+  return p;
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// The same with AVX2, twice the bytes per instruction, on the CPUs that have it.
+__attribute__((target("avx2"))) __m256i DelimiterHitsAvx2(const char* p) {
+  const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+  return _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(',')),
+                                         _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\r'))),
+                         _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\n')));
+}
+
+__attribute__((target("avx2"))) const char* SkipPlainBlocksAvx2(const char* p, const char* end) {
+  for (; end - p >= 64; p += 64) {
+    const __m256i hits = _mm256_or_si256(DelimiterHitsAvx2(p), DelimiterHitsAvx2(p + 32));
+    if (_mm256_movemask_epi8(hits) != 0) break;
+  }
+  return p;
+}
+#endif
+
+const char* SkipPlainBlocks(const char* p, const char* end) {
+#if defined(__x86_64__) && defined(__GNUC__)
+  static const bool has_avx2 = __builtin_cpu_supports("avx2");
+  if (has_avx2) return SkipPlainBlocksAvx2(p, end);
+#endif
+  return SkipPlainBlocksSse2(p, end);
 }
 #endif
 
 // Returns the first comma, CR or LF in [p, end), or end. 32 bytes at a time where the CPU allows,
-// as most records fit in that, and 64 at a time through a long field, which may be the whole file.
+// as most records fit in that, then a block at a time through a long field.
 const char* FindDelimiter(const char* p, const char* end) {
 #if defined(__SSE2__)
+  if (end - p >= 32) {
+    if (const unsigned mask = DelimiterMask(p)) return p + __builtin_ctz(mask);
+    p = SkipPlainBlocks(p + 32, end);
+  }
   for (; end - p >= 32; p += 32) {
     if (const unsigned mask = DelimiterMask(p)) return p + __builtin_ctz(mask);
-    while (end - p >= 96 && !HasDelimiter64(p + 32)) p += 64;
   }
 #endif
   while (p != end && !IsDelimiter(*p)) ++p;
