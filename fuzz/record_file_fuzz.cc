@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "lookup/record_file.h"
 #include "lookup/test_reference_reader.h"
@@ -32,15 +33,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   pavrel::RecordFile file = pavrel::OpenRecordFile(TablePath());
   pavrel::ReferenceReader reference(TablePath());
+  std::vector<std::u32string> expected;
   size_t records = 0;
   while (!pavrel::AtEnd(file)) {
     const std::u32string record = pavrel::ReadRecord(file);
     if (record.size() > pavrel::kMaxRecordLength) std::abort();
     if (reference.AtEnd() || reference.ReadRecord() != record) std::abort();
+    expected.push_back(record);
     // Every record but an empty last one consumes at least one byte.
     if (++records > size + 1) std::abort();
   }
   if (!reference.AtEnd()) std::abort();
   pavrel::CloseRecordFile(file);
+
+  // The search for a key finds the first record that begins with it, as reading them all does:
+  // for the empty key and for the first character of the first and of the last record.
+  for (const std::u32string key : {std::u32string(), expected.empty() ? U"" : expected[0],
+                                   expected.empty() ? U"" : expected.back()}) {
+    const std::u32string first_char = key.substr(0, 1);
+    std::u32string found;
+    pavrel::RecordFile search = pavrel::OpenRecordFile(TablePath());
+    const bool hit = pavrel::FindRecordWithKey(search, first_char, found);
+    size_t i = 0;
+    while (i < expected.size() && expected[i].substr(0, 1) != first_char) ++i;
+    if (hit != (i < expected.size()) || (hit && found != expected[i])) std::abort();
+  }
   return 0;
 }
