@@ -31,31 +31,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::ofstream table(TablePath(), std::ios::binary | std::ios::trunc);
     table.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
+  const std::vector<std::u32string> expected =
+      pavrel::ReferenceRecords({reinterpret_cast<const char*>(data), size});
   pavrel::RecordFile file = pavrel::OpenRecordFile(TablePath());
-  pavrel::ReferenceReader reference(TablePath());
-  std::vector<std::u32string> expected;
   size_t records = 0;
   while (!pavrel::AtEnd(file)) {
     const std::u32string record = pavrel::ReadRecord(file);
     if (record.size() > pavrel::kMaxRecordLength) std::abort();
-    if (reference.AtEnd() || reference.ReadRecord() != record) std::abort();
-    expected.push_back(record);
+    if (records >= expected.size() || record != expected[records]) std::abort();
     // Every record but an empty last one consumes at least one byte.
     if (++records > size + 1) std::abort();
   }
-  if (!reference.AtEnd()) std::abort();
+  if (records != expected.size()) std::abort();
   pavrel::CloseRecordFile(file);
 
-  // The search for a key finds the first record that begins with it, as reading them all does:
-  // for the empty key and for the first character of the first and of the last record.
-  for (const std::u32string key : {std::u32string(), expected.empty() ? U"" : expected[0],
-                                   expected.empty() ? U"" : expected.back()}) {
-    const std::u32string first_char = key.substr(0, 1);
+  // The key search finds the first record that begins with the key, for the empty key and the
+  // keys of the first and the last record.
+  for (const std::u32string& record : {std::u32string(), expected.empty() ? U"" : expected[0],
+                                       expected.empty() ? U"" : expected.back()}) {
+    const std::u32string key = record.substr(0, 1);
     std::u32string found;
     pavrel::RecordFile search = pavrel::OpenRecordFile(TablePath());
-    const bool hit = pavrel::FindRecordWithKey(search, first_char, found);
+    const bool hit = pavrel::FindRecordWithKey(search, key, found);
     size_t i = 0;
-    while (i < expected.size() && expected[i].substr(0, 1) != first_char) ++i;
+    while (i < expected.size() && expected[i].substr(0, 1) != key) ++i;
     if (hit != (i < expected.size()) || (hit && found != expected[i])) std::abort();
   }
   return 0;
