@@ -20,7 +20,7 @@ class LabelOnlyWindow : public WindowOperations {
   void SetResultText(const std::u32string& text) override { result = text; }
   void FocusQueryBox() override {}
   void SetQuerySelection(int, int) override {}
-  void ShowMessage(const std::u32string& text) override { result = U"message: " + text; }
+  void ShowMessage(const std::u32string& text) override { result = text; }
 };
 
 std::string RandomTable(std::mt19937& random) {
