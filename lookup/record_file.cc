@@ -259,7 +259,7 @@ RecordFile::KeyBytes RecordFile::EncodeKey(std::u32string_view key) {
 
 // Reads past the records in the buffer that do not begin with `key`, and stops at the first that
 // does. It covers whole unquoted records only: it stops before the first double quote and before
-// the buffer's last record, which ReadRecordIfKey then reads. pos_ must be a record's start.
+// the buffer's last record, which ReadRecordWithKey then reads. pos_ must be a record's start.
 void RecordFile::SkipRecordsWithoutKey(const KeyBytes& key) {
   const char* data = buffer_.data();
   const char* const start = data + pos_;
@@ -301,23 +301,6 @@ void RecordFile::SkipRecordsWithoutKey(const KeyBytes& key) {
   pos_ = last + (last[0] == '\r' && last[1] == '\n' ? 2 : 1) - data;
 }
 
-// Reads the next record; decodes it into `record` and returns true only if it begins with `key`.
-bool RecordFile::ReadRecordIfKey(std::u32string_view key, std::u32string& record) {
-  SkipSpaces();
-  const bool quoted = OpenQuote();
-  const char32_t first = PeekFirstChar(quoted);
-  const bool matches =
-      key.empty() ? first == kNoChar : key.size() == 1 && first != kNoChar && first == key[0];
-  record.clear();
-  if (matches) {
-    DecodeField(quoted, record);
-  } else {
-    SkipField(quoted);
-  }
-  FinishRecord(quoted);
-  return matches;
-}
-
 RecordFile OpenRecordFile(const std::filesystem::path& path) {
   std::uintmax_t size = 0;
   std::FILE* stream = OpenRegularFile(path, size);
@@ -337,7 +320,19 @@ std::u32string ReadRecord(RecordFile& file) {
 }
 
 bool ReadRecordWithKey(RecordFile& file, std::u32string_view key, std::u32string& record) {
-  return file.ReadRecordIfKey(key, record);
+  file.SkipSpaces();
+  const bool quoted = file.OpenQuote();
+  const char32_t first = file.PeekFirstChar(quoted);
+  const bool matches =
+      key.empty() ? first == kNoChar : key.size() == 1 && first != kNoChar && first == key[0];
+  record.clear();
+  if (matches) {
+    file.DecodeField(quoted, record);
+  } else {
+    file.SkipField(quoted);
+  }
+  file.FinishRecord(quoted);
+  return matches;
 }
 
 bool FindRecordWithKey(RecordFile& file, std::u32string_view key, std::u32string& record) {
@@ -345,7 +340,7 @@ bool FindRecordWithKey(RecordFile& file, std::u32string_view key, std::u32string
   while (!AtEnd(file)) {
     if (bytes.kind != RecordFile::KeyBytes::kUnsearchable) file.SkipRecordsWithoutKey(bytes);
     if (AtEnd(file)) break;
-    if (file.ReadRecordIfKey(key, record)) return true;
+    if (ReadRecordWithKey(file, key, record)) return true;
   }
   return false;
 }

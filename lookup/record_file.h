@@ -64,10 +64,9 @@ class RecordFile {
   void SkipField(bool quoted);
   void SkipSpaces();
   void FinishRecord(bool quoted);
-  struct KeyBytes;
+  struct KeyBytes;  // how a key looks in the file's bytes
   static KeyBytes EncodeKey(std::u32string_view key);
   void SkipRecordsWithoutKey(const KeyBytes& key);
-  bool ReadRecordIfKey(std::u32string_view key, std::u32string& record);
 
   std::unique_ptr<std::FILE, Closer> stream_;
   std::uintmax_t unread_size_;  // bytes of the file as opened that are not yet in the buffer
@@ -76,7 +75,8 @@ class RecordFile {
   std::size_t end_ = 0;  // end of the valid bytes in buffer_
 };
 
-// The four operations of one lookup. Every one of them may throw RecordFileError.
+// The operations of one lookup: the four plain ones, then two that read past the records that do
+// not match without decoding them. Every one of them may throw RecordFileError.
 
 // Opens a regular file for reading. A missing or unreadable file, a directory, a FIFO or a device
 // is an error, so that a lookup never blocks on it or reads without end.
