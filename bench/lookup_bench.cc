@@ -14,13 +14,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "bench/tables.h"
 #include "benchmark/benchmark.h"
-#include "lookup/cp936.h"
 #include "lookup/lookup_command.h"
 
 namespace pavrel {
