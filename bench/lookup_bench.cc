@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -153,6 +154,10 @@ int main(int argc, char** argv) {
 
   ScratchFolder scratch;
   if (TakeOption(argc, argv, "table", table_path)) {
+    if (!std::filesystem::is_regular_file(table_path)) {
+      std::fprintf(stderr, "no table at %s\n", table_path.c_str());
+      return 1;
+    }
     // The lookup reads data.txt in its current directory: a link there stands for the table.
     const std::filesystem::path link = scratch.path() / "given" / "data.txt";
     std::filesystem::create_directories(link.parent_path());
