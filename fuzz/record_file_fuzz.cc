@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the table reader as data.txt and reads every record, under address
 // and undefined-behaviour sanitizers. A crash, a hang, an overlong record, a record count that
-// the bytes cannot hold, or a record that differs from the reference reader's is a finding. Run:
-// scripts/fuzz [seconds]
+// the bytes cannot hold, or a record or key search result that differs from the reference
+// reader's is a finding. Run: scripts/fuzz [seconds]
 
 #include <cstdint>
 #include <cstdlib>
