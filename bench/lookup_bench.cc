@@ -1,19 +1,32 @@
-// How long one lookup takes on tables of realistic and of absurd size, and how much memory the
-// reading needs. Run: build/bench/lookup_bench
+// How long one lookup takes, beside the one-pass baseline (the same file read through with the
+// same buffer size, its line ends counted with memchr), on generated Wubi-like tables of 21
+// thousand, 1 million and 10 million records and on a 1 GiB table of one field. The ratio of a
+// lookup that finds nothing to its baseline is the counter vs_baseline.
+//
+// Run: build/bench/lookup_bench [--table=PATH] [--query=字] [Google Benchmark flags]
+// With --table, only that table is measured, for the query given (default: one that no table
+// holds).
 
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <fstream>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
+#include "bench/tables.h"
 #include "benchmark/benchmark.h"
-#include "lookup/cp936.h"
 #include "lookup/lookup_command.h"
-#include "lookup/test_files.h"
 
 namespace pavrel {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+// The window of a lookup that nobody sees. A message means the table could not be read.
 class NullWindow : public WindowOperations {
  public:
   explicit NullWindow(std::u32string query) : query_(std::move(query)) {}
@@ -27,67 +40,155 @@ class NullWindow : public WindowOperations {
   std::u32string query_;
 };
 
-// A table like a full Wubi one: each of the 6,763 GB2312 characters with three codes, one line
-// each, about 20,000 lines. Returns it with its last line's character.
-std::string MakeWubiLikeTable(std::u32string& last) {
-  std::string table;
-  for (int lead = 0xB0; lead <= 0xF7; ++lead) {
-    for (int trail = 0xA1; trail <= 0xFE; ++trail) {
-      const std::string character{static_cast<char>(lead), static_cast<char>(trail)};
-      for (const char* codes : {" g", " gh", " ghjk"}) table += character + codes + "\r\n";
-      last = DecodeCp936(character);
+// Runs one lookup of `query` in the folder of `table`, the lookup's current directory.
+void LookUp(const std::filesystem::path& table, const std::u32string& query) {
+  std::filesystem::current_path(table.parent_path());
+  NullWindow window(query);
+  RunLookup(window);
+}
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// Times lookups of `query`; with `against_baseline`, also times the baseline between them and
+// reports the ratio of the two totals.
+void BM_Lookup(benchmark::State& state, const std::filesystem::path& table,
+               const std::u32string& query, bool against_baseline) {
+  double lookup_total = 0, baseline_total = 0;
+  for (auto _ : state) {
+    const Clock::time_point start = Clock::now();
+    LookUp(table, query);
+    const Clock::time_point middle = Clock::now();
+    if (against_baseline) benchmark::DoNotOptimize(CountLineEnds(table));
+    lookup_total += Seconds(middle - start);
+    baseline_total += Seconds(Clock::now() - middle);
+    state.SetIterationTime(Seconds(middle - start));
+  }
+  state.SetBytesProcessed(state.iterations() *
+                          static_cast<std::int64_t>(std::filesystem::file_size(table)));
+  if (against_baseline) state.counters["vs_baseline"] = lookup_total / baseline_total;
+}
+
+void BM_Baseline(benchmark::State& state, const std::filesystem::path& table) {
+  for (auto _ : state) benchmark::DoNotOptimize(CountLineEnds(table));
+  state.SetBytesProcessed(state.iterations() *
+                          static_cast<std::int64_t>(std::filesystem::file_size(table)));
+}
+
+// Runs one lookup in a fresh process (this program, started again with --peak-memory-of) and
+// reports that process's peak resident memory: the reader's own, without the benchmark's tables.
+void BM_PeakMemoryOfOneLookup(benchmark::State& state, const std::filesystem::path& table) {
+  long peak_kib = 0;
+  for (auto _ : state) {
+    const std::string table_argument = "--peak-memory-of=" + table.string();
+    const pid_t child = fork();
+    if (child == 0) {
+      execl("/proc/self/exe", "lookup_bench", table_argument.c_str(), nullptr);
+      _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (wait4(child, &status, 0, &usage) != child || status != 0) std::abort();
+    peak_kib = usage.ru_maxrss;
+  }
+  state.counters["peak_rss_MiB"] = peak_kib / 1024.0;
+}
+
+// Registers the three cases of a table and its baseline under `name`.
+void RegisterTable(const std::string& name, const BenchTable& table) {
+  const auto unit = benchmark::kMillisecond;
+  benchmark::RegisterBenchmark(("Baseline/" + name).c_str(), BM_Baseline, table.path)->Unit(unit);
+  benchmark::RegisterBenchmark(("Lookup/" + name + "/first_matches").c_str(), BM_Lookup, table.path,
+                               table.first_key, false)
+      ->UseManualTime()
+      ->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark(("Lookup/" + name + "/last_matches").c_str(), BM_Lookup, table.path,
+                               table.last_key, false)
+      ->UseManualTime()
+      ->Unit(unit);
+  benchmark::RegisterBenchmark(("Lookup/" + name + "/none_matches").c_str(), BM_Lookup, table.path,
+                               table.missing_key, true)
+      ->UseManualTime()
+      ->Unit(unit);
+}
+
+// Takes the value of `--name=` out of the arguments, if given.
+bool TakeOption(int& argc, char** argv, const char* name, std::string& value) {
+  const std::string prefix = std::string("--") + name + "=";
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], prefix.c_str(), prefix.size()) == 0) {
+      value = argv[i] + prefix.size();
+      std::memmove(argv + i, argv + i + 1, (argc - i) * sizeof(char*));
+      --argc;
+      return true;
     }
   }
-  return table;
+  return false;
 }
 
-void ReportMemory(benchmark::State& state) {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  state.counters["max_rss_kib"] = static_cast<double>(usage.ru_maxrss);
-}
-
-// The query's record is the table's last line, or missing: the whole table is read.
-void BM_LookUpInAWubiSizedTable(benchmark::State& state) {
-  TempDir dir;
-  std::u32string last;
-  const std::string table = MakeWubiLikeTable(last);
-  dir.Write(kTablePath, table);
-  NullWindow window(state.range(0) ? last : U"A");
-  for (auto _ : state) RunLookup(window);
-  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(table.size()));
-  ReportMemory(state);
-}
-BENCHMARK(BM_LookUpInAWubiSizedTable)->Arg(1)->Arg(0)->ArgNames({"last_line"});
-
-// The first record matches: the cost of opening and closing the table alone.
-void BM_LookUpFirstRecord(benchmark::State& state) {
-  TempDir dir;
-  std::u32string last;
-  dir.Write(kTablePath, MakeWubiLikeTable(last));
-  NullWindow window(DecodeCp936("\xB0\xA1"));
-  for (auto _ : state) RunLookup(window);
-}
-BENCHMARK(BM_LookUpFirstRecord);
-
-// 256 MiB without a single delimiter: one pass, and memory bounded by the buffer and one record.
-// The file is written in pieces, so that the process's peak memory is the reader's own.
-void BM_LookUpInAHugeTableWithoutDelimiters(benchmark::State& state) {
-  TempDir dir;
-  constexpr int kMiB = 1 << 20;
-  {
-    std::ofstream table(dir.path() / kTablePath, std::ios::binary);
-    const std::string piece(kMiB, 'x');
-    for (int i = 0; i < 256; ++i) table << piece;
+std::u32string FromUtf8(const std::string& text) {
+  std::u32string result;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
+    for (int k = 1; k < length && i + k < text.size(); ++k) c = c << 6 | (text[i + k] & 0x3F);
+    result.push_back(c);
+    i += length;
   }
-  NullWindow window(U"y");
-  for (auto _ : state) RunLookup(window);
-  state.SetBytesProcessed(state.iterations() * int64_t{256} * kMiB);
-  ReportMemory(state);
+  return result;
 }
-BENCHMARK(BM_LookUpInAHugeTableWithoutDelimiters)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 }  // namespace pavrel
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  using namespace pavrel;
+  std::string table_path, query_text, peak_memory_table;
+  const bool has_query = TakeOption(argc, argv, "query", query_text);
+  // A query no code page 936 table can hold: 𠀀 lies outside the code page.
+  const std::u32string query = has_query ? FromUtf8(query_text) : U"\U00020000";
+  if (TakeOption(argc, argv, "peak-memory-of", peak_memory_table)) {
+    LookUp(peak_memory_table, query);
+    return 0;
+  }
+
+  ScratchFolder scratch;
+  if (TakeOption(argc, argv, "table", table_path)) {
+    if (!std::filesystem::is_regular_file(table_path)) {
+      std::fprintf(stderr, "no table at %s\n", table_path.c_str());
+      return 1;
+    }
+    // The lookup reads data.txt in its current directory: a link there stands for the table.
+    const std::filesystem::path link = scratch.path() / "given" / "data.txt";
+    std::filesystem::create_directories(link.parent_path());
+    std::filesystem::create_symlink(std::filesystem::absolute(table_path), link);
+    benchmark::RegisterBenchmark("Baseline/given", BM_Baseline, link)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Lookup/given", BM_Lookup, link, query, true)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
+  } else {
+    for (const auto& [name, records] :
+         {std::pair{"wubi_21k", 21'000}, {"wubi_1m", 1'000'000}, {"wubi_10m", 10'000'000}}) {
+      RegisterTable(name, WriteWubiLikeTable(scratch.path() / name, records));
+    }
+    const BenchTable single = WriteSingleFieldTable(scratch.path() / "single_field_1g", 1 << 30);
+    CountLineEnds(single.path);  // the first read of a sparse file fills the page cache slowly
+    benchmark::RegisterBenchmark("Baseline/single_field_1g", BM_Baseline, single.path)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Lookup/single_field_1g/none_matches", BM_Lookup, single.path,
+                                 single.missing_key, true)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("PeakMemory/single_field_1g", BM_PeakMemoryOfOneLookup,
+                                 single.path)
+        ->Iterations(1)
+        ->Unit(benchmark::kMillisecond);
+  }
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  std::filesystem::current_path(scratch.path().parent_path());
+  return 0;
+}

@@ -12,16 +12,29 @@
 #include <string>
 #include <string_view>
 
+#include "lookup/cp936_table.h"
+
 namespace pavrel {
 
-// Byte classes.
-bool IsCp936LeadByte(unsigned char byte);
-bool IsCp936TrailByte(unsigned char byte);
+// Byte classes. These and the decoding of one character are inline: the table reader runs them
+// once per record.
+inline bool IsCp936LeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+inline bool IsCp936TrailByte(unsigned char byte) {
+  return byte >= 0x40 && byte <= 0xFE && byte != 0x7F;
+}
 
 // Decoding of one character. DecodeCp936Pair requires a lead byte followed by a trail byte;
 // every other byte is decoded by DecodeCp936Byte.
-char32_t DecodeCp936Byte(unsigned char byte);
-char32_t DecodeCp936Pair(unsigned char lead, unsigned char trail);
+inline char32_t DecodeCp936Byte(unsigned char byte) {
+  if (byte < 0x80) return byte;
+  if (byte == 0x80) return U'\u20AC';
+  return U'\uFFFD';
+}
+inline char32_t DecodeCp936Pair(unsigned char lead, unsigned char trail) {
+  const std::size_t row = lead - 0x81;
+  const std::size_t column = trail < 0x7F ? trail - 0x40 : trail - 0x41;
+  return kCp936PairTable[row * kCp936TrailCount + column];
+}
 
 // Decodes a whole byte string.
 std::u32string DecodeCp936(std::string_view bytes);

@@ -8,29 +8,20 @@ namespace pavrel {
 
 namespace {
 
-// Returns the record's first character, or nothing for an empty record.
-std::u32string KeyOf(const std::u32string& record) { return record.substr(0, 1); }
-
 // Scans the table and shows the outcome. A failure throws out of it with the file closed.
 void ShowFirstMatch(WindowOperations& window, const std::u32string& query) {
   RecordFile file = OpenRecordFile(kTablePath);
-  bool shows_not_found = false;
-  while (!AtEnd(file)) {
-    const std::u32string record = ReadRecord(file);
-    if (KeyOf(record) == query) {
-      window.SetResultText(record);
-      CloseRecordFile(file);
-      return;
-    }
-    // Only the last caption is ever seen, so it is set once, at the first record that misses.
-    if (!shows_not_found) {
-      window.SetResultText(kNotFoundText);
-      shows_not_found = true;
-    }
+  std::u32string record;
+  // The first record is read alone: once it misses, the label shows kNotFoundText while the rest
+  // is read, and keeps it if a failure cuts the reading short. Only the last caption is seen.
+  bool found = !AtEnd(file) && ReadRecordWithKey(file, query, record);
+  if (!found) {
+    // An empty table answers the query too: the previous character's record must not stay.
+    window.SetResultText(kNotFoundText);
+    found = FindRecordWithKey(file, query, record);
   }
   CloseRecordFile(file);
-  // An empty table answers the query too: the previous character's record must not stay.
-  if (!shows_not_found) window.SetResultText(kNotFoundText);
+  if (found) window.SetResultText(record);
 }
 
 }  // namespace

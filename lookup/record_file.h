@@ -11,6 +11,9 @@
 // record keeps at most kMaxRecordLength characters and the rest of it is read past. The file is
 // read as large as it was when opened; one that shrinks while it is read is a read failure, and
 // so is one that has grown past a last record that ran into that size, which may be cut short.
+//
+// A comma, double quote, CR or LF byte is never half of a code page 936 character, so records
+// are cut over bytes and only the characters that are kept are decoded.
 
 #ifndef PAVREL_LOOKUP_RECORD_FILE_H_
 #define PAVREL_LOOKUP_RECORD_FILE_H_
@@ -21,6 +24,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pavrel {
@@ -50,24 +54,31 @@ class RecordFile {
   friend RecordFile OpenRecordFile(const std::filesystem::path& path);
   friend bool AtEnd(RecordFile& file);
   friend std::u32string ReadRecord(RecordFile& file);
+  friend bool ReadRecordWithKey(RecordFile& file, std::u32string_view key, std::u32string& record);
+  friend bool FindRecordWithKey(RecordFile& file, std::u32string_view key, std::u32string& record);
   friend void CloseRecordFile(RecordFile& file);
 
   std::size_t Fill(std::size_t wanted);
-  char32_t PeekChar();
-  void SkipChar() { pos_ += peeked_width_; }
+  bool OpenQuote();
+  char32_t PeekFirstChar(bool quoted);
+  void DecodeField(bool quoted, std::u32string& record);
+  void SkipField(bool quoted);
   void SkipSpaces();
-  void SkipDelimiter();
+  void FinishRecord(bool quoted);
+  struct KeyBytes;  // how a key looks in the file's bytes
+  static KeyBytes EncodeKey(std::u32string_view key);
+  void SkipRecordsWithoutKey(const KeyBytes& key);
 
   std::unique_ptr<std::FILE, Closer> stream_;
   std::uintmax_t unread_size_;  // bytes of the file as opened that are not yet in the buffer
   std::vector<char> buffer_;
-  std::size_t pos_ = 0;           // next unread byte in buffer_
-  std::size_t end_ = 0;           // end of the valid bytes in buffer_
-  std::size_t peeked_width_ = 0;  // bytes of the character PeekChar last returned
-  bool grown_ = false;            // the file was longer at the last read than when opened
+  std::size_t pos_ = 0;  // next unread byte in buffer_
+  std::size_t end_ = 0;  // end of the valid bytes in buffer_
+  bool grown_ = false;   // the file was longer at the last read than when opened
 };
 
-// The four operations of one lookup. Every one of them may throw RecordFileError.
+// The operations of one lookup: the four plain ones, then two that read past the records that do
+// not match without decoding them. Every one of them may throw RecordFileError.
 
 // Opens a regular file for reading. A missing or unreadable file, a directory, a FIFO or a device
 // is an error, so that a lookup never blocks on it or reads without end.
@@ -78,6 +89,16 @@ bool AtEnd(RecordFile& file);
 
 // Reads the next record. Requires !AtEnd(file).
 std::u32string ReadRecord(RecordFile& file);
+
+// Reads the next record like ReadRecord, but decodes it only if its first character is `key` (if
+// it is empty, for an empty `key`): then stores it in `record` and returns true. Otherwise reads
+// past it and returns false. Requires !AtEnd(file).
+bool ReadRecordWithKey(RecordFile& file, std::u32string_view key, std::u32string& record);
+
+// Reads records like ReadRecordWithKey until one matches and returns true, or until the end of
+// the file and returns false. Between quotes and buffer edges it searches the bytes for the key
+// instead of reading record by record, many times faster.
+bool FindRecordWithKey(RecordFile& file, std::u32string_view key, std::u32string& record);
 
 // Releases the file; afterwards it reads as ended.
 void CloseRecordFile(RecordFile& file);

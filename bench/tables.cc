@@ -1,0 +1,80 @@
+#include "bench/tables.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+#include <vector>
+
+#include "lookup/cp936.h"
+
+namespace pavrel {
+
+ScratchFolder::ScratchFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "pavrel-bench-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary folder");
+  path_ = pattern;
+}
+
+ScratchFolder::~ScratchFolder() { std::filesystem::remove_all(path_); }
+
+BenchTable WriteWubiLikeTable(const std::filesystem::path& folder, std::int64_t records) {
+  std::filesystem::create_directories(folder);
+  BenchTable table{folder / "data.txt", {}, {}, {}};
+  std::ofstream out(table.path, std::ios::binary);
+  std::mt19937 random(936);
+  // Keys come from the rows B0-D7 without their last column; the last record's key from row D8,
+  // so that it is found there only. The missing key shares its lead byte with many records.
+  std::uniform_int_distribution<int> row(0xB0, 0xD7), column(0xA1, 0xFD), letter('a', 'y'),
+      codes(1, 4);
+  const auto write_record = [&](char lead, char trail) {
+    char code[4];
+    for (char& c : code) c = static_cast<char>(letter(random));
+    std::string record{lead, trail};
+    for (int length = 1, count = codes(random); length <= count; ++length) {
+      record += ' ';
+      record.append(code, length);
+    }
+    out << record << "\r\n";
+    return std::string{lead, trail};
+  };
+  table.first_key = DecodeCp936(write_record(static_cast<char>(0xB0), static_cast<char>(0xA1)));
+  for (std::int64_t i = 2; i < records; ++i) {
+    write_record(static_cast<char>(row(random)), static_cast<char>(column(random)));
+  }
+  table.last_key = DecodeCp936(write_record(static_cast<char>(0xD8), static_cast<char>(0xA1)));
+  table.missing_key = DecodeCp936("\xB0\xFE");
+  if (!out.flush()) throw std::runtime_error("could not write " + table.path.string());
+  return table;
+}
+
+BenchTable WriteSingleFieldTable(const std::filesystem::path& folder, std::int64_t bytes) {
+  std::filesystem::create_directories(folder);
+  BenchTable table{folder / "data.txt", {}, {}, U"y"};
+  const int fd = open(table.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (fd < 0 || ftruncate(fd, bytes) != 0) throw std::runtime_error("could not write table");
+  close(fd);
+  return table;
+}
+
+std::int64_t CountLineEnds(const std::filesystem::path& path) {
+  const int fd = open(path.c_str(), O_RDONLY);
+  if (fd < 0) throw std::runtime_error("could not open " + path.string());
+  std::vector<char> buffer(64 * 1024);
+  std::int64_t count = 0;
+  for (ssize_t got; (got = read(fd, buffer.data(), buffer.size())) > 0;) {
+    const char* end = buffer.data() + got;
+    for (const char* p = buffer.data();
+         (p = static_cast<const char*>(std::memchr(p, '\n', end - p))) != nullptr; ++p) {
+      ++count;
+    }
+  }
+  close(fd);
+  return count;
+}
+
+}  // namespace pavrel

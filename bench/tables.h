@@ -1,0 +1,45 @@
+// Tables for the benchmarks, written once per run into a temporary folder that is removed at the
+// end, and the one-pass baseline that every lookup is measured against.
+
+#ifndef PAVREL_BENCH_TABLES_H_
+#define PAVREL_BENCH_TABLES_H_
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace pavrel {
+
+// A generated table and the queries that match its first record, match only its last record,
+// and match nothing.
+struct BenchTable {
+  std::filesystem::path path;
+  std::u32string first_key, last_key, missing_key;
+};
+
+// A folder that is removed with everything in it when the object goes.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Writes `folder`/data.txt with `records` Wubi-like records in code page 936: a GB2312 character,
+// a space, one to four of its codes (the 1- to 4-letter prefixes of one code), CR LF.
+BenchTable WriteWubiLikeTable(const std::filesystem::path& folder, std::int64_t records);
+
+// Writes `folder`/data.txt as a sparse file of `bytes` zero bytes: one field without delimiters.
+BenchTable WriteSingleFieldTable(const std::filesystem::path& folder, std::int64_t bytes);
+
+// Reads `path` through in blocks of the reader's buffer size and counts its LF bytes with memchr.
+std::int64_t CountLineEnds(const std::filesystem::path& path);
+
+}  // namespace pavrel
+
+#endif  // PAVREL_BENCH_TABLES_H_
