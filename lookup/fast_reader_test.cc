@@ -9,19 +9,10 @@
 #include "lookup/record_file.h"
 #include "lookup/test_files.h"
 #include "lookup/test_reference_reader.h"
+#include "lookup/test_window.h"
 
 namespace pavrel {
 namespace {
-
-class LabelOnlyWindow : public WindowOperations {
- public:
-  std::u32string query, result;
-  std::u32string GetQueryText() override { return query; }
-  void SetResultText(const std::u32string& text) override { result = text; }
-  void FocusQueryBox() override {}
-  void SetQuerySelection(int, int) override {}
-  void ShowMessage(const std::u32string& text) override { result = text; }
-};
 
 std::string RandomTable(std::mt19937& random) {
   const auto pick = [&random](int low, int high) {
@@ -63,7 +54,7 @@ TEST(FastReaderTest, ReadsAndLooksUpLikeTheReference) {
     ASSERT_EQ(records, expected) << "table " << i;
 
     // Lookups of an empty key, of the keys of a few records and of a key that matches nothing.
-    LabelOnlyWindow window;
+    TestWindow window;
     for (int j = 0; j < 5; ++j) {
       window.query = j == 0                       ? U""
                      : j == 4 || expected.empty() ? U"\U0002A6A5"
@@ -77,7 +68,7 @@ TEST(FastReaderTest, ReadsAndLooksUpLikeTheReference) {
         }
       }
       RunLookup(window);
-      ASSERT_EQ(window.result, result) << "table " << i << ", lookup " << j;
+      ASSERT_EQ(window.Answer(), result) << "table " << i << ", lookup " << j;
     }
   }
 }

@@ -62,24 +62,6 @@ TEST(RecordFileTest, SplitsAndDecodesRecords) {
   }
 }
 
-// The reader's buffer holds 64 KiB; these put a character or a line end across its edge.
-TEST(RecordFileTest, CharactersAndLineEndsAcrossTheBufferEdge) {
-  constexpr std::size_t kEdge = 64 * 1024;
-  TempDir dir;
-  for (std::size_t offset : {kEdge - 3, kEdge - 2, kEdge - 1, kEdge}) {
-    // Lines of "x" up to `offset`, then a two-byte character at `offset` and a CR LF.
-    std::string bytes;
-    while (bytes.size() + 100 < offset) bytes += std::string(99, 'x') + "\n";
-    const std::string filler(offset - bytes.size() - 1, 'y');
-    bytes += filler + "\n\xD7\xD6\r\n\xD6\xD0";
-    dir.Write("data.txt", bytes);
-    const Records records = ReadAll("data.txt");
-    ASSERT_GE(records.size(), 3u) << offset;
-    EXPECT_EQ(records[records.size() - 2], U"字") << offset;
-    EXPECT_EQ(records.back(), U"中") << offset;
-  }
-}
-
 TEST(RecordFileTest, KeepsTheStartOfAnOverlongRecord) {
   TempDir dir;
   dir.Write("data.txt", std::string(10000, 'a') + "\nb");

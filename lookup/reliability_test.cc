@@ -1,6 +1,7 @@
 // Lookups on tables that are special files or that change while they are looked up in.
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -43,7 +44,11 @@ struct SpecialCase {
 };
 
 const SpecialCase kSpecialCases[] = {
-    {"table gone since the last lookup", [] { fs::remove(kTablePath); }, kMissingTableMessage},
+    {"table is a pipe without a writer", [] { fs::remove(kTablePath), mkfifo(kTablePath, 0600); },
+     kMissingTableMessage},
+    {"table is a link to an endless device",
+     [] { fs::remove(kTablePath), fs::create_symlink("/dev/zero", kTablePath); },
+     kMissingTableMessage},
     {"table the user may not read", [] { fs::permissions(kTablePath, fs::perms::none); },
      kMissingTableMessage},
     {"1 GB sparse table of a single field",

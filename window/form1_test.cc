@@ -1,3 +1,5 @@
+// Drives the real window with keys, clicks, pastes and input-method text on a private X server.
+
 #include "window/form1.h"
 
 #include <QAccessible>
@@ -21,18 +23,9 @@
 
 namespace {
 
-// 字 pbf, 中 khk, 汉 icy, a record with markup, and one longer than the result label can show.
+// 字 pbf, 中 khk, a record with markup, and one longer than the result label can show.
 const std::string kTable =
-    "\xD7\xD6 pbf\r\n\xD6\xD0 khk\r\n\xBA\xBA icy\r\n<b>pbf</b>\r\n\xB3\xA4 " +
-    std::string(5000, 'x') + "\r\n";
-
-// Types each character of `text` as one key press; unlike QTest::keyClicks, beyond Latin-1 too.
-void Type(QWidget* widget, const QString& text) {
-  for (char32_t c : text.toUcs4()) {
-    QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString::fromUcs4(&c, 1),
-                        Qt::NoModifier);
-  }
-}
+    "\xD7\xD6 pbf\r\n\xD6\xD0 khk\r\n<b>pbf</b>\r\n\xB3\xA4 " + std::string(5000, 'x') + "\r\n";
 
 class Form1Test : public testing::Test {
  protected:
@@ -42,45 +35,62 @@ class Form1Test : public testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
   }
 
-  template <typename T>
+  template <typename T = QWidget>
   T* Control(const char* name) const {
     return form_->findChild<T*>(name);
   }
   QLineEdit* Text1() const { return Control<QLineEdit>("Text1"); }
   QLabel* Label3() const { return Control<QLabel>("Label3"); }
-  QPushButton* Command1() const { return Control<QPushButton>("Command1"); }
 
-  // Types `text` into the window and presses Enter, as a user would.
-  void LookUp(const QString& text) {
-    Type(QApplication::focusWidget(), text);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  // Plays a script into the focused control as a user would. \r is Enter, \n the keypad's
+  // Enter, \t Tab, \x1b Escape, \1 a click on the button, \2 a paste of 汉字, \3 an input
+  // method's phrase 汉字; a space is Space while the button has the focus; the rest is typed.
+  void Play(const QString& script) {
+    for (char32_t c : script.toUcs4()) {
+      QWidget* focus = QApplication::focusWidget();
+      const auto key = [focus](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(focus, key, modifiers);
+      };
+      if (c == U'\r')
+        key(Qt::Key_Return);
+      else if (c == U'\n')
+        key(Qt::Key_Enter, Qt::KeypadModifier);
+      else if (c == U'\t')
+        key(Qt::Key_Tab);
+      else if (c == U'\x1b')
+        key(Qt::Key_Escape);
+      else if (c == U' ' && focus != Text1())
+        key(Qt::Key_Space);
+      else if (c == U'\1')
+        QTest::mouseClick(Control("Command1"), Qt::LeftButton);
+      else if (c == U'\2') {
+        QApplication::clipboard()->setText("汉字");
+        QTest::keySequence(focus, QKeySequence::Paste);
+      } else if (c == U'\3') {
+        QInputMethodEvent commit;
+        commit.setCommitString("汉字");
+        QApplication::sendEvent(focus, &commit);
+      } else {
+        QTest::sendKeyEvent(QTest::Click, focus, Qt::Key_unknown, QString::fromUcs4(&c, 1),
+                            Qt::NoModifier);
+      }
+    }
   }
 
   pavrel::TempDir dir_;
   std::unique_ptr<Form1> form_;
 };
 
-TEST_F(Form1Test, StartsOnTopWithTheFocusInTheEmptyQueryBox) {
-  EXPECT_EQ(QApplication::focusWidget(), Text1());
-  EXPECT_TRUE(Text1()->text().isEmpty());
-  EXPECT_TRUE(Label3()->text().isEmpty());
+TEST_F(Form1Test, StartsOnTopWithTheLayoutAndTheFocusInTheEmptyQueryBox) {
   EXPECT_EQ(form_->windowTitle(), "Quorlan");
   EXPECT_FALSE(form_->windowIcon().isNull());
-
-  // The window manager is told to keep the window above others.
-  QProcess xprop;
-  xprop.start("xprop", {"-id", QString::number(form_->winId()), "_NET_WM_STATE"});
-  ASSERT_TRUE(xprop.waitForFinished());
-  EXPECT_TRUE(xprop.readAllStandardOutput().contains("_NET_WM_STATE_ABOVE"));
-}
-
-TEST_F(Form1Test, LaysOutTheControlsAsDesigned) {
-  struct Expected {
+  EXPECT_EQ(form_->size(), QSize(219, 98));
+  EXPECT_EQ(QApplication::focusWidget(), Text1());
+  const struct {
     const char* name;
     QRect geometry;
     QString text;
-  };
-  const Expected controls[] = {
+  } kControls[] = {
       {"Label1", {8, 16, 129, 17}, "输入你要查询的汉字："},
       {"Label2", {8, 40, 113, 17}, "五笔码查询结果："},
       {"Text1", {136, 8, 73, 25}, ""},
@@ -88,153 +98,87 @@ TEST_F(Form1Test, LaysOutTheControlsAsDesigned) {
       {"Command1", {16, 64, 41, 33}, "查询"},
       {"Label4", {80, 72, 145, 26}, "Selvanor"},
   };
-  EXPECT_EQ(form_->size(), QSize(219, 98));
-  for (const Expected& c : controls) {
-    QWidget* control = Control<QWidget>(c.name);
-    ASSERT_NE(control, nullptr) << c.name;
-    EXPECT_EQ(control->geometry(), c.geometry) << c.name;
-    EXPECT_EQ(control->property("text").toString(), c.text) << c.name;
+  for (const auto& c : kControls) {
+    ASSERT_NE(Control(c.name), nullptr) << c.name;
+    EXPECT_EQ(Control(c.name)->geometry(), c.geometry) << c.name;
+    EXPECT_EQ(Control(c.name)->property("text").toString(), c.text) << c.name;
   }
-  // Tab goes between the query box and the button only.
-  QTest::keyClick(Text1(), Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), Command1());
-  QTest::keyClick(Command1(), Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), Text1());
+  // The window manager is told to keep the window above others.
+  QProcess xprop;
+  xprop.start("xprop", {"-id", QString::number(form_->winId()), "_NET_WM_STATE"});
+  ASSERT_TRUE(xprop.waitForFinished());
+  EXPECT_TRUE(xprop.readAllStandardOutput().contains("_NET_WM_STATE_ABOVE"));
 }
 
-TEST_F(Form1Test, EnterShowsTheEntryAndSelectsTheCharacterForTheNext) {
-  LookUp("字");
-  EXPECT_EQ(Label3()->text(), "字 pbf");
-  EXPECT_EQ(QApplication::focusWidget(), Text1());
-  EXPECT_EQ(Text1()->selectedText(), "字");
+// A script played into the window, and what it shows afterwards.
+const struct {
+  const char* script;
+  int lookups;  // activations of the button
+  QString query, result;
+  const char* focus;
+  QString selected;
+} kFlowCases[] = {
+    {"字\r", 1, "字", "字 pbf", "Text1", "字"},
+    {"字\r中\r", 2, "中", "中 khk", "Text1", "中"},  // typed over the selected character
+    {"国\r", 1, "国", "无法查询", "Text1", "国"},
+    {"<\r", 1, "<", "<b>pbf</b>", "Text1", "<"},  // markup is shown as it stands
+    {"长\r", 1, "长", "长 " + QString(4094, 'x'), "Text1", "长"},
+    {"𠀀\r", 1, "𠀀", "无法查询", "Text1", "𠀀"},  // selected whole
+    {"字\n", 1, "字", "字 pbf", "Text1", "字"},
+    {"字\1", 1, "字", "字 pbf", "Text1", "字"},
+    {"字\t", 0, "字", "", "Command1", ""},  // Tab: to the button only, and back
+    {"字\t\t", 0, "字", "", "Text1", "字"},
+    {"字\t\r", 1, "字", "字 pbf", "Text1", "字"},
+    {"字\t ", 1, "字", "字 pbf", "Text1", "字"},
+    {"字\x1b", 0, "字", "", "Text1", ""},  // Escape closes nothing
+    {"ab", 0, "a", "", "Text1", ""},       // one character: the first typed stays
+    {"字a", 0, "字", "", "Text1", ""},
+    {"𠀀b", 0, "𠀀", "", "Text1", ""},  // a surrogate pair is one character
+    {"\2", 0, "汉", "", "Text1", ""},   // a paste keeps its first character
+    {"字\2", 0, "字", "", "Text1", ""},
+    {"字\r\2", 1, "汉", "字 pbf", "Text1", ""},
+    {"\3", 0, "汉", "", "Text1", ""},  // and so does an input method's phrase
+    {"字\r\3", 1, "汉", "字 pbf", "Text1", ""},
+};
 
-  LookUp("中");  // typed over the selected character
-  EXPECT_EQ(Text1()->text(), "中");
-  EXPECT_EQ(Label3()->text(), "中 khk");
-
-  LookUp("国");
-  EXPECT_EQ(Label3()->text(), "无法查询");
-
-  // Markup in a record is shown as it stands, and screen readers read the result.
-  LookUp("<");
-  EXPECT_EQ(Label3()->text(), "<b>pbf</b>");
-  EXPECT_EQ(QAccessible::queryAccessibleInterface(Label3())->text(QAccessible::Name), "<b>pbf</b>");
-
-  // A character outside the Basic Multilingual Plane is selected whole.
-  LookUp("𠀀");
-  EXPECT_EQ(Label3()->text(), "无法查询");
-  EXPECT_EQ(Text1()->selectedText(), "𠀀");
-
-  // A record far longer than the label is shown without holding up the window.
-  LookUp("长");
-  EXPECT_TRUE(Label3()->text().startsWith("长 xxx"));
-  EXPECT_EQ(QTextDocumentFragment::fromHtml(Label3()->toolTip()).toPlainText(), Label3()->text());
-
-  Type(Text1(), "汉");
-  QTest::mouseClick(Command1(), Qt::LeftButton);
-  EXPECT_EQ(Label3()->text(), "汉 icy");
-  EXPECT_EQ(Text1()->selectedText(), "汉");
-}
-
-TEST_F(Form1Test, QueryBoxHoldsOneCharacter) {
-  enum Edit { kType, kPaste, kInputMethod };
-  struct Case {
-    const char* what;
-    QString before;
-    bool selected;
-    Edit edit;
-    QString text;
-    QString after;
-  };
-  const Case cases[] = {
-      {"typing two characters keeps the first", "", false, kType, "ab", "a"},
-      {"typing after the character does nothing", "字", false, kType, "a", "字"},
-      {"typing over the selected character replaces it", "字", true, kType, "a", "a"},
-      {"paste keeps its first character", "", false, kPaste, "汉字", "汉"},
-      {"paste over the selection keeps its first", "字", true, kPaste, "汉字", "汉"},
-      {"paste beside the character does nothing", "字", false, kPaste, "汉字", "字"},
-      {"a surrogate pair is one character", "", false, kPaste, "𠀀b", "𠀀"},
-      {"a surrogate pair is not split", "字", false, kPaste, "𠀀", "字"},
-      {"input method phrase keeps its first", "", false, kInputMethod, "汉字", "汉"},
-      {"input method phrase over the selection", "字", true, kInputMethod, "汉字", "汉"},
-  };
-  for (const Case& c : cases) {
-    Text1()->setText(c.before);
-    if (c.selected) Text1()->selectAll();
-    switch (c.edit) {
-      case kType:
-        Type(Text1(), c.text);
-        break;
-      case kPaste:
-        QApplication::clipboard()->setText(c.text);
-        QTest::keySequence(Text1(), QKeySequence::Paste);
-        break;
-      case kInputMethod: {
-        QInputMethodEvent commit;
-        commit.setCommitString(c.text);
-        QApplication::sendEvent(Text1(), &commit);
-        break;
-      }
-    }
-    EXPECT_EQ(Text1()->text(), c.after) << c.what;
-  }
-}
-
-TEST_F(Form1Test, ButtonIsActivatedOnceAndEscapeDoesNotClose) {
-  QSignalSpy clicks(Command1(), &QPushButton::clicked);
-  const std::function<void()> activations[] = {
-      [&] { QTest::keyClick(Text1(), Qt::Key_Return); },
-      [&] { QTest::keyClick(Text1(), Qt::Key_Enter, Qt::KeypadModifier); },
-      [&] {
-        Command1()->setFocus();
-        QTest::keyClick(Command1(), Qt::Key_Return);
-      },
-      [&] {
-        Command1()->setFocus();
-        QTest::keyClick(Command1(), Qt::Key_Space);
-      },
-      [&] { QTest::mouseClick(Command1(), Qt::LeftButton); },
-  };
-  int activation = 0;
-  for (const auto& activate : activations) {
+TEST_F(Form1Test, KeyboardAndMouseFlow) {
+  QSignalSpy clicks(Control<QPushButton>("Command1"), &QPushButton::clicked);
+  for (const auto& c : kFlowCases) {
+    Text1()->clear();
+    Label3()->clear();
+    Label3()->setToolTip({});
+    Text1()->setFocus();
     clicks.clear();
-    activate();
-    EXPECT_EQ(clicks.count(), 1) << "activation " << activation++;
+    Play(c.script);
+    EXPECT_EQ(clicks.count(), c.lookups) << c.script;
+    EXPECT_EQ(Text1()->text(), c.query) << c.script;
+    EXPECT_EQ(Label3()->text(), c.result) << c.script;
+    EXPECT_EQ(QApplication::focusWidget(), Control(c.focus)) << c.script;
+    EXPECT_EQ(Text1()->selectedText(), c.selected) << c.script;
+    // The whole record can be read from the tooltip and by screen readers.
+    EXPECT_EQ(QTextDocumentFragment::fromHtml(Label3()->toolTip()).toPlainText(), c.result);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(Label3())->text(QAccessible::Name), c.result);
   }
-  QTest::keyClick(Text1(), Qt::Key_Escape);
   EXPECT_TRUE(form_->isVisible());
 }
 
 TEST_F(Form1Test, MissingTableShowsTheMessageAndLeavesTheResult) {
-  LookUp("字");
+  Play("字\r");
   std::filesystem::remove("data.txt");
-  Text1()->setText("中");
-
-  QString title, text;
-  QMessageBox::Icon icon = QMessageBox::Warning;
-  QList<QAbstractButton*> buttons;
-  bool checked = false;
+  QString seen;
   // The message box is modal: inspect and dismiss it from inside its event loop.
   std::function<void()> inspect = [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr) {
-      QTimer::singleShot(10, inspect);
-      return;
-    }
-    title = box->windowTitle();
-    text = box->text();
-    icon = box->icon();
-    buttons = box->buttons();
-    checked = buttons.size() == 1 && box->standardButton(buttons[0]) == QMessageBox::Ok;
+    if (box == nullptr) return QTimer::singleShot(10, inspect);
+    seen = box->windowTitle() + ": " + box->text();
+    EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+    EXPECT_EQ(box->buttons().size(), 1);
+    EXPECT_EQ(box->standardButton(box->buttons().value(0)), QMessageBox::Ok);
     QTest::keyClick(box, Qt::Key_Return);
   };
   QTimer::singleShot(0, inspect);
-  QTest::keyClick(Text1(), Qt::Key_Return);
-
-  EXPECT_EQ(title, "Pavrel");
-  EXPECT_EQ(text, "当前目录下缺少 data.txt 文件！");
-  EXPECT_EQ(icon, QMessageBox::NoIcon);
-  EXPECT_TRUE(checked) << "one OK button";
+  Play("中\r");
+  EXPECT_EQ(seen, "Pavrel: 当前目录下缺少 data.txt 文件！");
   EXPECT_EQ(Label3()->text(), "字 pbf");
   EXPECT_TRUE(form_->isVisible());
 }
