@@ -36,30 +36,20 @@ struct ControlSpec {
 };
 
 constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
+constexpr DWORD kTabStop = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+// clang-format off
 constexpr ControlSpec kControls[] = {
-    {kLabel1Id,
-     WC_STATICW,
-     L"输入你要查询的汉字：",
-     kLabelStyle,
-     {8, 16, 129, 17},
+    {kLabel1Id,   WC_STATICW, L"输入你要查询的汉字：", kLabelStyle, {8, 16, 129, 17},
      FontKind::kWindow},
-    {kLabel2Id, WC_STATICW, L"五笔码查询结果：", kLabelStyle, {8, 40, 113, 17}, FontKind::kWindow},
-    {kText1Id,
-     WC_EDITW,
-     L"",
-     WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
-     {136, 8, 73, 25},
-     FontKind::kQuery},
+    {kLabel2Id,   WC_STATICW, L"五笔码查询结果：", kLabelStyle, {8, 40, 113, 17}, FontKind::kWindow},
+    {kText1Id,    WC_EDITW, L"", kTabStop | ES_AUTOHSCROLL, {136, 8, 73, 25}, FontKind::kQuery},
     // SS_NOTIFY lets the label take the mouse, so that its tooltip can show.
-    {kLabel3Id, WC_STATICW, L"", kLabelStyle | SS_NOTIFY, {136, 40, 73, 17}, FontKind::kWindow},
-    {kCommand1Id,
-     WC_BUTTONW,
-     L"查询",
-     WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-     {16, 64, 41, 33},
+    {kLabel3Id,   WC_STATICW, L"", kLabelStyle | SS_NOTIFY, {136, 40, 73, 17}, FontKind::kWindow},
+    {kCommand1Id, WC_BUTTONW, L"查询", kTabStop | BS_DEFPUSHBUTTON, {16, 64, 41, 33},
      FontKind::kWindow},
-    {kLabel4Id, WC_STATICW, L"Selvanor", kLabelStyle, {80, 72, 145, 17}, FontKind::kCredit},
+    {kLabel4Id,   WC_STATICW, L"Selvanor", kLabelStyle, {80, 72, 145, 17}, FontKind::kCredit},
 };
+// clang-format on
 
 // SimSun, the Simplified Chinese system's Song face, at a height in pixels.
 HFONT SongFont(int pixels, bool italic) {
