@@ -1,0 +1,52 @@
+#include <sqlite3.h>
+
+#include <memory>
+#include <string>
+
+#include "converter/convert_error.h"
+#include "converter/dictionary.h"
+#include "converter/utf8.h"
+
+namespace pavrel {
+namespace {
+
+// A text column of the current row as UTF-8 bytes; NULL reads as empty.
+std::string_view Column(sqlite3_stmt* row, int column) {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
+  return text ? std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(row, column)))
+              : std::string_view();
+}
+
+}  // namespace
+
+void ReadIbusTable(const std::filesystem::path& path, const EntrySink& sink) {
+  sqlite3* db = nullptr;
+  const int opened = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+  const std::unique_ptr<sqlite3, int (*)(sqlite3*)> close_db(db, sqlite3_close);
+  if (opened != SQLITE_OK) {
+    throw FileError(path, std::string("cannot open the database: ") + sqlite3_errmsg(db));
+  }
+  sqlite3_stmt* row = nullptr;
+  if (sqlite3_prepare_v2(db, "SELECT id, phrase, tabkeys FROM phrases ORDER BY id", -1, &row,
+                         nullptr) != SQLITE_OK) {
+    throw FileError(path, std::string("not an ibus-table database (no table phrases with the "
+                                      "columns id, tabkeys and phrase): ") +
+                              sqlite3_errmsg(db));
+  }
+  const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalize_row(row, sqlite3_finalize);
+  int stepped;
+  while ((stepped = sqlite3_step(row)) == SQLITE_ROW) {
+    const auto text = DecodeUtf8(Column(row, 1));
+    const auto code = DecodeUtf8(Column(row, 2));
+    if (!text || !code) {
+      throw FileError(
+          path, "row with id " + std::to_string(sqlite3_column_int64(row, 0)) + ": invalid UTF-8");
+    }
+    sink(*text, *code);
+  }
+  if (stepped != SQLITE_DONE) {
+    throw FileError(path, std::string("cannot read the database: ") + sqlite3_errmsg(db));
+  }
+}
+
+}  // namespace pavrel

@@ -1,0 +1,58 @@
+#include "converter/table_builder.h"
+
+#include <algorithm>
+
+#include "converter/cp936_encoder.h"
+
+namespace pavrel {
+namespace {
+
+// Characters that the lookup reads as field syntax: record and line delimiters, quotes, the
+// spaces it skips, and control characters.
+bool IsFieldSyntax(char32_t c) {
+  return c == U',' || c == U'"' || c == U' ' || c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+// Encodes `text` into `out`; false when a character is field syntax or outside code page 936.
+bool EncodeForTable(std::u32string_view text, std::string& out) {
+  for (char32_t c : text) {
+    if (IsFieldSyntax(c) || !EncodeCp936(c, out)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void TableBuilder::Add(std::u32string_view text, std::u32string_view code) {
+  std::string character_bytes, code_bytes;
+  if (text.size() != 1) {
+    ++left_out_.phrases;
+  } else if (!EncodeForTable(text, character_bytes)) {
+    ++left_out_.unencodable_characters;
+  } else if (code.empty() || !EncodeForTable(code, code_bytes)) {
+    ++left_out_.unusable_codes;
+  } else {
+    const auto [it, is_new] = record_of_character_.try_emplace(text[0], records_.size());
+    if (is_new) records_.push_back({std::move(character_bytes), {}});
+    std::vector<Code>& codes = records_[it->second].codes;
+    const auto same = [&code_bytes](const Code& c) { return c.bytes == code_bytes; };
+    if (std::none_of(codes.begin(), codes.end(), same)) {
+      // After every code at least as long, so equal lengths keep the order they came in.
+      const auto shorter = std::find_if(codes.begin(), codes.end(),
+                                        [&code](const Code& c) { return c.length < code.size(); });
+      codes.insert(shorter, {std::move(code_bytes), code.size()});
+    }
+  }
+}
+
+std::string TableBuilder::Cp936Text() const {
+  std::string text;
+  for (const Record& record : records_) {
+    text += record.character;
+    for (const Code& code : record.codes) text += ' ' + code.bytes;
+    text += "\r\n";
+  }
+  return text;
+}
+
+}  // namespace pavrel

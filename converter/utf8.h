@@ -1,0 +1,18 @@
+// Strict decoding of UTF-8: overlong forms, surrogates, values above U+10FFFF and cut
+// sequences are all invalid.
+
+#ifndef PAVREL_CONVERTER_UTF8_H_
+#define PAVREL_CONVERTER_UTF8_H_
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pavrel {
+
+// Returns the characters of `bytes`, or nothing when `bytes` is not valid UTF-8.
+std::optional<std::u32string> DecodeUtf8(std::string_view bytes);
+
+}  // namespace pavrel
+
+#endif  // PAVREL_CONVERTER_UTF8_H_
