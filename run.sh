@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds, and starts Pavrel in build/table/, on the sample table there.
+# Sets up what is missing, builds, and starts Pavrel in build/table/, on the Wubi 86 table there.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
@@ -14,11 +14,12 @@ if [ -z "${WAYLAND_DISPLAY:-}" ] && ! xdpyinfo >/dev/null 2>&1; then
   exit 1
 fi
 
-# The table is made once from the UTF-8 sample; edits to it apply at the next lookup.
+# The table is copied once from the default table the build makes, so edits to it are kept; they
+# apply at the next lookup.
 table_dir="$root/build/table"
 mkdir -p "$table_dir"
 if [ ! -e "$table_dir/data.txt" ]; then
-  iconv -f UTF-8 -t CP936 "$root/tables/sample.txt" >"$table_dir/data.txt"
+  cp "$root/build/default-table/data.txt" "$table_dir/data.txt"
 fi
 echo "Looking up in $table_dir/data.txt"
 cd "$table_dir"

@@ -90,11 +90,11 @@ std::optional<Options> ParseOptions(int argc, char* argv[]) {
 void Convert(const Options& options) {
   // Checked before the input is read, so that a refusal costs nothing; the write checks again.
   std::error_code error;
-  const auto output_status = std::filesystem::symlink_status(options.output, error);
-  if (std::filesystem::is_directory(std::filesystem::status(options.output, error))) {
+  if (std::filesystem::is_directory(options.output, error)) {
     throw FileError(options.output, "is a folder; name the file to write");
   }
-  if (!options.force && std::filesystem::exists(output_status)) {
+  if (!options.force &&
+      std::filesystem::exists(std::filesystem::symlink_status(options.output, error))) {
     throw FileError(options.output, kOutputExists);
   }
 

@@ -46,8 +46,8 @@ const ConvertCase kConvertCases[] = {
      "wrote 2 characters to data.txt; left out 1 phrases, 1 unencodable characters and 1 unusable"},
     {"text list", false,
      "\xEF\xBB\xBF# list\r\n工 a\r\n工\t aaaa\r\n工  aaa\r\n,\tx\r\n字 p,b\r\n字 p\"\r\n字 p b\r\n"
-     "字\tpbf\r\n字 \x01\r\n",
-     0, U"工 aaaa aaa a\r\n字 pbf\r\n",
+     "字\tpbf\r\n字 \x01\r\n工 aaab\r\n",
+     0, U"工 aaaa aaab aaa a\r\n字 pbf\r\n",
      "left out 0 phrases, 1 unencodable characters and 4 unusable"},
     {"ibus-table database", true,
      "CREATE TABLE phrases (id INTEGER PRIMARY KEY, tabkeys TEXT, phrase TEXT);"

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextDocument>
 
 #include "lookup/lookup_command.h"
 #include "window/one_character_validator.h"
@@ -97,7 +98,11 @@ void Form1::lookUpCharacter() { pavrel::RunLookup(*this); }
 std::u32string Form1::GetQueryText() { return Text1->text().toStdU32String(); }
 
 void Form1::SetResultText(const std::u32string& text) {
-  Label3->setText(QString::fromStdU32String(text));
+  const QString record = QString::fromStdU32String(text);
+  Label3->setText(record);
+  // The label cuts a long record at its edge; the tooltip shows all of it. It is converted so
+  // that the tooltip, too, shows the record as plain text.
+  Label3->setToolTip(Qt::convertFromPlainText(record, Qt::WhiteSpaceNormal));
 }
 
 void Form1::FocusQueryBox() { Text1->setFocus(); }

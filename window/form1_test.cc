@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -116,6 +117,7 @@ TEST_F(Form1Test, EnterShowsTheEntryAndSelectsTheCharacterForTheNext) {
   // A record far longer than the label is shown without holding up the window.
   LookUp("长");
   EXPECT_TRUE(Label3()->text().startsWith("长 xxx"));
+  EXPECT_EQ(QTextDocumentFragment::fromHtml(Label3()->toolTip()).toPlainText(), Label3()->text());
 
   Type(Text1(), "汉");
   QTest::mouseClick(Command1(), Qt::LeftButton);
