@@ -96,7 +96,7 @@ void ChangeTable(const TempDir& dir, int step) {
   const int kind = step % 5;
   if (kind == 0) dir.Write(kTablePath, bytes);
   if (kind == 1) fs::resize_file(table, 0);
-  if (kind == 2) dir.MakeFifo("fresh");
+  if (kind == 2) mkfifo(fresh.c_str(), 0600);
   if (kind == 3) dir.Write("fresh", bytes);
   if (kind == 2 || kind == 3) fs::rename(fresh, table);
   if (kind == 4) fs::remove(table), dir.Write(kTablePath, bytes);

@@ -1,14 +1,8 @@
 #include <io.h>
 
-#include <stdexcept>
-
 #include "lookup/test_files.h"
 
 namespace pavrel {
-
-void TempDir::MakeFifo(std::string_view) const {
-  throw std::logic_error("Windows has no named pipes in its file system");
-}
 
 // The C runtime's descriptors (at most 2048), which the table is opened through.
 int CountOpenDescriptors() {

@@ -22,10 +22,6 @@ class TempDir {
   // Writes `bytes` to the file `name` in the folder, replacing it.
   void Write(std::string_view name, std::string_view bytes) const;
 
-  // Makes a named pipe `name` in the folder; opening it for reading blocks until a writer comes.
-  // Requires kHasPosixFiles.
-  void MakeFifo(std::string_view name) const;
-
  private:
   std::filesystem::path previous_;
   std::filesystem::path path_;
