@@ -84,15 +84,5 @@ TEST(RecordFileTest, FollowsALinkToARegularFile) {
   EXPECT_EQ(ReadAll("data.txt"), (Records{U"a", U"b"}));
 }
 
-TEST(RecordFileTest, FileThatGrowsWhileReadIsReadAsOpened) {
-  TempDir dir;
-  dir.Write("data.txt", "a\nb\n");
-  RecordFile file = OpenRecordFile("data.txt");
-  dir.Write("data.txt", "a\nb\nc\nd\n");
-  Records records;
-  while (!AtEnd(file)) records.push_back(ReadRecord(file));
-  EXPECT_EQ(records, (Records{U"a", U"b"}));
-}
-
 }  // namespace
 }  // namespace pavrel

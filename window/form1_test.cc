@@ -81,28 +81,11 @@ class Form1Test : public testing::Test {
   std::unique_ptr<Form1> form_;
 };
 
-TEST_F(Form1Test, StartsOnTopWithTheLayoutAndTheFocusInTheEmptyQueryBox) {
+TEST_F(Form1Test, StartsOnTopWithTheFocusInTheQueryBox) {
   EXPECT_EQ(form_->windowTitle(), "Quorlan");
   EXPECT_FALSE(form_->windowIcon().isNull());
   EXPECT_EQ(form_->size(), QSize(219, 98));
   EXPECT_EQ(QApplication::focusWidget(), Text1());
-  const struct {
-    const char* name;
-    QRect geometry;
-    QString text;
-  } kControls[] = {
-      {"Label1", {8, 16, 129, 17}, "输入你要查询的汉字："},
-      {"Label2", {8, 40, 113, 17}, "五笔码查询结果："},
-      {"Text1", {136, 8, 73, 25}, ""},
-      {"Label3", {136, 40, 73, 17}, ""},
-      {"Command1", {16, 64, 41, 33}, "查询"},
-      {"Label4", {80, 72, 145, 26}, "Selvanor"},
-  };
-  for (const auto& c : kControls) {
-    ASSERT_NE(Control(c.name), nullptr) << c.name;
-    EXPECT_EQ(Control(c.name)->geometry(), c.geometry) << c.name;
-    EXPECT_EQ(Control(c.name)->property("text").toString(), c.text) << c.name;
-  }
   // The window manager is told to keep the window above others.
   QProcess xprop;
   xprop.start("xprop", {"-id", QString::number(form_->winId()), "_NET_WM_STATE"});
@@ -131,10 +114,9 @@ const struct {
     {"字\t\r", 1, "字", "字 pbf", "Text1", "字"},
     {"字\t ", 1, "字", "字 pbf", "Text1", "字"},
     {"字\x1b", 0, "字", "", "Text1", ""},  // Escape closes nothing
-    {"ab", 0, "a", "", "Text1", ""},       // one character: the first typed stays
-    {"字a", 0, "字", "", "Text1", ""},
-    {"𠀀b", 0, "𠀀", "", "Text1", ""},  // a surrogate pair is one character
-    {"\2", 0, "汉", "", "Text1", ""},   // a paste keeps its first character
+    {"字a", 0, "字", "", "Text1", ""},     // one character: typing beside it does nothing
+    {"𠀀b", 0, "𠀀", "", "Text1", ""},     // a surrogate pair is one character
+    {"\2", 0, "汉", "", "Text1", ""},      // a paste keeps its first character
     {"字\2", 0, "字", "", "Text1", ""},
     {"字\r\2", 1, "汉", "字 pbf", "Text1", ""},
     {"\3", 0, "汉", "", "Text1", ""},  // and so does an input method's phrase
