@@ -30,14 +30,6 @@ class TempDir {
 // The number of file descriptors the process has open.
 int CountOpenDescriptors();
 
-// Whether the file system has named pipes, symbolic links and /dev/zero; on Windows the cases
-// that need them are skipped.
-#ifdef _WIN32
-constexpr bool kHasPosixFiles = false;
-#else
-constexpr bool kHasPosixFiles = true;
-#endif
-
 }  // namespace pavrel
 
 #endif  // PAVREL_LOOKUP_TEST_FILES_H_

@@ -18,11 +18,10 @@ namespace pavrel {
 struct TestWindow : WindowOperations {
   std::u32string query;
   std::u32string result = U"(earlier result)";
-  bool focused = false;
+  bool focused = false, fail_to_focus = false;
   std::optional<std::pair<int, int>> selection;
   std::vector<std::u32string> messages;
   std::function<void()> on_set_result;
-  bool fail_to_focus = false;
 
   // What the user sees last: the message if one was shown, otherwise the label's caption.
   std::u32string Answer() const { return messages.empty() ? result : messages.back(); }
