@@ -1,8 +1,6 @@
-// Feeds arbitrary bytes to the table reader as data.txt under address and undefined-behaviour
-// sanitizers: reads every record, then looks the table up with the lookup command. A crash, a
-// hang, a leak, a record that differs from the reference reader's, a lookup answer other than the
-// first record with the query's key or "not found", or a table left open is a finding.
-// Run: scripts/fuzz [seconds]
+// Feeds arbitrary bytes as data.txt to the reader and the lookup command. A crash, a hang, a leak,
+// a record other than the reference reader's, a lookup answer other than the first record with
+// the query's key or "not found", or a table left open is a finding. Run: scripts/fuzz [seconds]
 
 #include <cstdint>
 #include <cstdlib>
