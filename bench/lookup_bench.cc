@@ -15,10 +15,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "bench/tables.h"
 #include "benchmark/benchmark.h"
+#include "converter/utf8.h"
 #include "lookup/lookup_command.h"
 
 namespace pavrel {
@@ -125,19 +127,6 @@ bool TakeOption(int& argc, char** argv, const char* name, std::string& value) {
   return false;
 }
 
-std::u32string FromUtf8(const std::string& text) {
-  std::u32string result;
-  for (std::size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
-    for (int k = 1; k < length && i + k < text.size(); ++k) c = c << 6 | (text[i + k] & 0x3F);
-    result.push_back(c);
-    i += length;
-  }
-  return result;
-}
-
 }  // namespace
 }  // namespace pavrel
 
@@ -146,25 +135,33 @@ int main(int argc, char** argv) {
   std::string table_path, query_text, peak_memory_table;
   const bool has_query = TakeOption(argc, argv, "query", query_text);
   // A query no code page 936 table can hold: 𠀀 lies outside the code page.
-  const std::u32string query = has_query ? FromUtf8(query_text) : U"\U00020000";
+  const std::optional<std::u32string> query =
+      has_query ? DecodeUtf8(query_text) : std::u32string(U"\U00020000");
+  if (!query) {
+    std::fprintf(stderr, "the query is not UTF-8\n");
+    return 1;
+  }
   if (TakeOption(argc, argv, "peak-memory-of", peak_memory_table)) {
-    LookUp(peak_memory_table, query);
+    LookUp(peak_memory_table, *query);
     return 0;
   }
 
-  ScratchFolder scratch;
-  if (TakeOption(argc, argv, "table", table_path)) {
-    if (!std::filesystem::is_regular_file(table_path)) {
-      std::fprintf(stderr, "no table at %s\n", table_path.c_str());
-      return 1;
-    }
+  const bool given = TakeOption(argc, argv, "table", table_path);
+  if (given && !std::filesystem::is_regular_file(table_path)) {
+    std::fprintf(stderr, "no table at %s\n", table_path.c_str());
+    return 1;
+  }
+  // Made absolute here: the scratch folder becomes the current directory.
+  const std::filesystem::path given_table = given ? std::filesystem::absolute(table_path) : "";
+  const TempDir scratch;
+  if (given) {
     // The lookup reads data.txt in its current directory: a link there stands for the table.
     const std::filesystem::path link = scratch.path() / "given" / "data.txt";
     std::filesystem::create_directories(link.parent_path());
-    std::filesystem::create_symlink(std::filesystem::absolute(table_path), link);
+    std::filesystem::create_symlink(given_table, link);
     benchmark::RegisterBenchmark("Baseline/given", BM_Baseline, link)
         ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("Lookup/given", BM_Lookup, link, query, true)
+    benchmark::RegisterBenchmark("Lookup/given", BM_Lookup, link, *query, true)
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond);
   } else {
@@ -189,6 +186,5 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  std::filesystem::current_path(scratch.path().parent_path());
   return 0;
 }

@@ -99,8 +99,7 @@ Launch Start(MapWatcher& watcher, const char* program) {
 }
 
 void BM_StartUpBesideMinimalQtWindow(benchmark::State& state) {
-  ScratchFolder folder;  // Pavrel's current directory; it reads no table before a lookup
-  std::filesystem::current_path(folder.path());
+  const TempDir folder;  // Pavrel's current directory; it reads no table before a lookup
   MapWatcher watcher;
   // Once each first, so that both start from a warm disk cache.
   Start(watcher, PAVREL_PROGRAM);

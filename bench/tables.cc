@@ -14,14 +14,6 @@
 
 namespace pavrel {
 
-ScratchFolder::ScratchFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "pavrel-bench-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary folder");
-  path_ = pattern;
-}
-
-ScratchFolder::~ScratchFolder() { std::filesystem::remove_all(path_); }
-
 BenchTable WriteWubiLikeTable(const std::filesystem::path& folder, std::int64_t records) {
   std::filesystem::create_directories(folder);
   BenchTable table{folder / "data.txt", {}, {}, {}};

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <string>
 
+#include "lookup/test_files.h"  // TempDir, the folder the tables are written to
+
 namespace pavrel {
 
 // A generated table and the queries that match its first record, match only its last record,
@@ -15,19 +17,6 @@ namespace pavrel {
 struct BenchTable {
   std::filesystem::path path;
   std::u32string first_key, last_key, missing_key;
-};
-
-// A folder that is removed with everything in it when the object goes.
-class ScratchFolder {
- public:
-  ScratchFolder();
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
 };
 
 // Writes `folder`/data.txt with `records` Wubi-like records in code page 936: a GB2312 character,

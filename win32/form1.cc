@@ -26,7 +26,7 @@ static_assert(kTopmostFlags == (SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_S
 enum class FontKind { kWindow, kQuery, kCredit };
 
 // The controls in tab order, with their boxes in pixels at 96 dpi.
-struct ControlSpec {
+struct ControlLayout {
   int id;
   const wchar_t* class_name;
   const wchar_t* text;
@@ -38,7 +38,7 @@ struct ControlSpec {
 constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
 constexpr DWORD kTabStop = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
 // clang-format off
-constexpr ControlSpec kControls[] = {
+constexpr ControlLayout kControls[] = {
     {kLabel1Id,   WC_STATICW, L"输入你要查询的汉字：", kLabelStyle, {8, 16, 129, 17},
      FontKind::kWindow},
     {kLabel2Id,   WC_STATICW, L"五笔码查询结果：", kLabelStyle, {8, 40, 113, 17}, FontKind::kWindow},
@@ -156,11 +156,11 @@ LRESULT Form1::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 
 // Makes the controls in tab order and lays them out for the window's DPI.
 BOOL Form1::OnCreate(HWND hwnd, LPCREATESTRUCT create) {
-  for (const ControlSpec& spec : kControls) {
-    const DWORD ex_style = spec.id == kText1Id ? WS_EX_CLIENTEDGE : 0;
-    if (CreateWindowExW(ex_style, spec.class_name, spec.text, spec.style, 0, 0, 0, 0, hwnd,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), create->hInstance,
-                        nullptr) == nullptr) {
+  for (const ControlLayout& control : kControls) {
+    const DWORD ex_style = control.id == kText1Id ? WS_EX_CLIENTEDGE : 0;
+    if (CreateWindowExW(ex_style, control.class_name, control.text, control.style, 0, 0, 0, 0, hwnd,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+                        create->hInstance, nullptr) == nullptr) {
       return FALSE;
     }
   }
@@ -212,12 +212,12 @@ void Form1::LayOut(UINT dpi) {
   query_font_ = SongFont(scale(16), false);
   credit_font_ = SongFont(scale(19), true);
   const HFONT fonts[] = {window_font_, query_font_, credit_font_};
-  for (const ControlSpec& spec : kControls) {
-    const HWND control = GetDlgItem(hwnd_, spec.id);
-    MoveWindow(control, scale(spec.box.left), scale(spec.box.top), scale(spec.box.right),
-               scale(spec.box.bottom), TRUE);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[static_cast<int>(spec.font)]),
-                 TRUE);
+  for (const ControlLayout& layout : kControls) {
+    const HWND control = GetDlgItem(hwnd_, layout.id);
+    MoveWindow(control, scale(layout.box.left), scale(layout.box.top), scale(layout.box.right),
+               scale(layout.box.bottom), TRUE);
+    SendMessageW(control, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(fonts[static_cast<int>(layout.font)]), TRUE);
   }
   if (tooltip_ != nullptr) {
     SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(window_font_), TRUE);
