@@ -1,0 +1,55 @@
+// The lookup window's face, described once for both front ends: its caption, client size, fonts,
+// and its controls in tab order with their names, texts and boxes. Sizes are pixels at 96 dpi
+// (15 twips each); a front end scales them to its screen. Texts are UTF-8.
+
+#ifndef PAVREL_LOOKUP_FORM_LAYOUT_H_
+#define PAVREL_LOOKUP_FORM_LAYOUT_H_
+
+namespace pavrel {
+
+constexpr char kFormName[] = "Form1";
+constexpr char kFormCaption[] = "Quorlan";
+constexpr int kClientWidth = 219;
+constexpr int kClientHeight = 98;
+
+// The window's own font (the platform's face), and the Song face of the query box and the
+// credit line: 9, 12 and 14.25 points at 96 dpi.
+enum class FontRole { kWindow, kQuery, kCredit };
+struct FontSpec {
+  int pixels;
+  bool song;
+  bool italic;
+};
+constexpr FontSpec kFonts[] = {{12, false, false}, {16, true, false}, {19, true, true}};
+constexpr const FontSpec& FontOf(FontRole role) { return kFonts[static_cast<int>(role)]; }
+
+enum class ControlKind { kLabel, kQueryBox, kButton };
+
+struct Box {
+  int left, top, width, height;
+};
+
+struct ControlLayout {
+  const char* name;  // the object name that tools and tests see
+  ControlKind kind;
+  const char* text;  // initial caption or text
+  Box box;
+  FontRole font;
+};
+
+// In tab order. Only the query box and the button take the focus; the button is the default.
+constexpr ControlLayout kControls[] = {
+    {"Label1", ControlKind::kLabel, "输入你要查询的汉字：", {8, 16, 129, 17}, FontRole::kWindow},
+    {"Label2", ControlKind::kLabel, "五笔码查询结果：", {8, 40, 113, 17}, FontRole::kWindow},
+    {"Text1", ControlKind::kQueryBox, "", {136, 8, 73, 25}, FontRole::kQuery},
+    {"Label3", ControlKind::kLabel, "", {136, 40, 73, 17}, FontRole::kWindow},
+    {"Command1", ControlKind::kButton, "查询", {16, 64, 41, 33}, FontRole::kWindow},
+    {"Label4", ControlKind::kLabel, "Selvanor", {80, 72, 145, 17}, FontRole::kCredit},
+};
+
+// Indexes into kControls of the controls that the front ends work with.
+enum ControlIndex { kPromptLabel, kCaptionLabel, kQueryBox, kResultLabel, kQueryButton, kCredit };
+
+}  // namespace pavrel
+
+#endif  // PAVREL_LOOKUP_FORM_LAYOUT_H_
