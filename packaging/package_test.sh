@@ -25,3 +25,30 @@ done
 hints=$(desktop-file-validate "$work/root/$entry" 2>&1) || true
 [ -z "$hints" ] || { echo "$hints" >&2; exit 1; }
 appstreamcli validate --no-net "$work/root/$share/metainfo/org.pavrel.Pavrel.metainfo.xml"
+# The copyright file names every installed file's licence: the last Files paragraph that matches
+# the file names one, and that licence's text is in the file.
+declare -A texts
+paragraphs=()
+while read -r kind licence patterns; do
+  if [ "$kind" = text ]; then texts[$licence]=1; else paragraphs+=("$licence $patterns"); fi
+done < <(awk -v RS= '{
+  n = split($0, line, "\n"); field = ""; patterns = ""; licence = ""
+  for (i = 1; i <= n; i++) {
+    if (line[i] ~ /^[^ \t]/) { field = line[i]; sub(/:.*/, "", field) }
+    if (field == "Files") { sub(/^Files:/, "", line[i]); patterns = patterns " " line[i] }
+    if (line[i] ~ /^License:/) {
+      licence = substr(line[i], 9); gsub(/[ \t]/, "", licence)
+      if (i < n && line[i + 1] ~ /^ /) print "text", licence
+    }
+  }
+  if (patterns != "") print "files", licence, patterns
+}' "$work/root/$share/doc/pavrel/copyright")
+set -f  # the patterns are matched, not expanded
+while read -r file; do
+  licence=
+  for paragraph in "${paragraphs[@]}"; do
+    for pattern in ${paragraph#* }; do [[ $file == $pattern ]] && licence=${paragraph%% *}; done
+  done
+  [ -n "$licence" ] || { echo "no licence for $file in the copyright file" >&2; exit 1; }
+  [ -n "${texts[$licence]-}" ] || { echo "no text of $licence, $file's licence" >&2; exit 1; }
+done < <(grep -v -e '/$' -e '^$' "$work/files")
