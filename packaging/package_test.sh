@@ -18,37 +18,28 @@ for file in "$prefix/bin/pavrel" "$prefix/bin/pavrel-table" "$share/pavrel/data.
   "$share/icons/hicolor/32x32/apps/org.pavrel.Pavrel.png" \
   "$share/icons/hicolor/scalable/apps/org.pavrel.Pavrel.svg" \
   "$share/metainfo/org.pavrel.Pavrel.metainfo.xml" "$share/man/man1/pavrel.1.gz" \
-  "$share/man/man1/pavrel-table.1.gz" "$share/doc/pavrel/copyright" "$starter"; do
+  "$share/man/man1/pavrel-table.1.gz" "$starter"; do
   grep -qxF "$file" "$work/files" || { echo "missing from the package: $file" >&2; exit 1; }
 done
 # desktop-file-validate exits 0 on hints; the entry must have none.
 hints=$(desktop-file-validate "$work/root/$entry" 2>&1) || true
 [ -z "$hints" ] || { echo "$hints" >&2; exit 1; }
 appstreamcli validate --no-net "$work/root/$share/metainfo/org.pavrel.Pavrel.metainfo.xml"
-# The copyright file names every installed file's licence: the last Files paragraph that matches
-# the file names one, and that licence's text is in the file.
-declare -A texts
-paragraphs=()
-while read -r kind licence patterns; do
-  if [ "$kind" = text ]; then texts[$licence]=1; else paragraphs+=("$licence $patterns"); fi
-done < <(awk -v RS= '{
-  n = split($0, line, "\n"); field = ""; patterns = ""; licence = ""
+# Every installed file has a licence in the copyright file (the last Files paragraph that
+# matches it names it), and that licence's text is there.
+awk -v RS= '{
+  n = split($0, line, "\n"); files = ""
   for (i = 1; i <= n; i++) {
-    if (line[i] ~ /^[^ \t]/) { field = line[i]; sub(/:.*/, "", field) }
-    if (field == "Files") { sub(/^Files:/, "", line[i]); patterns = patterns " " line[i] }
-    if (line[i] ~ /^License:/) {
-      licence = substr(line[i], 9); gsub(/[ \t]/, "", licence)
-      if (i < n && line[i + 1] ~ /^ /) print "text", licence
-    }
+    if (line[i] ~ /^[^ \t]/) field = line[i]
+    if (field ~ /^Files:/) files = files " " line[i]
+    if (line[i] ~ /^License:/ && (licence = substr(line[i], 10)) && line[i + 1] ~ /^ /) print "text", licence
   }
-  if (patterns != "") print "files", licence, patterns
-}' "$work/root/$share/doc/pavrel/copyright")
+  if (sub(/^ Files:/, "", files)) print "files", licence, files
+}' "$work/root/$share/doc/pavrel/copyright" >"$work/licences"
 set -f  # the patterns are matched, not expanded
-while read -r file; do
-  licence=
-  for paragraph in "${paragraphs[@]}"; do
-    for pattern in ${paragraph#* }; do [[ $file == $pattern ]] && licence=${paragraph%% *}; done
-  done
-  [ -n "$licence" ] || { echo "no licence for $file in the copyright file" >&2; exit 1; }
-  [ -n "${texts[$licence]-}" ] || { echo "no text of $licence, $file's licence" >&2; exit 1; }
-done < <(grep -v -e '/$' -e '^$' "$work/files")
+grep -v -e '/$' -e '^$' "$work/files" | while read -r file; do
+  licence=$(while read -r kind name patterns; do
+    [ "$kind" = text ] || for pattern in $patterns; do [[ $file != $pattern ]] || echo "$name"; done
+  done <"$work/licences" | tail -n 1)
+  grep -qxF "text $licence" "$work/licences" || { echo "no licence text for $file" >&2; exit 1; }
+done
