@@ -44,7 +44,7 @@ void ReadIbusTable(const std::filesystem::path& path, const EntrySink& sink, Pro
   sqlite3_finalize(count);
   int stepped;
   for (std::uint64_t done = 1; (stepped = sqlite3_step(row)) == SQLITE_ROW; ++done) {
-    if (progress && done % 4096 == 0) progress->Update(path.string(), done, rows);
+    if (progress && done % 4096 == 0) progress->Update("reading " + path.string(), done, rows);
     const auto text = DecodeUtf8(Column(row, 1));
     const auto code = DecodeUtf8(Column(row, 2));
     if (!text || !code) {

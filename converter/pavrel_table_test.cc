@@ -283,13 +283,13 @@ TEST(PavrelTableTest, ProgressOnlyOnATerminalAfterASecond) {
     std::ostringstream out;
     double now = 10;
     Progress progress(out, terminal, [&now] { return now; });
-    progress.Update("in", 1, 4);
+    progress.Update("reading in", 1, 4);
     now = 11.5;
-    progress.Update("in", 2, 4);
+    progress.Update("reading in", 2, 4);
     now = 11.55;
-    progress.Update("in", 3, 4);  // too soon after the last
+    progress.Update("reading in", 3, 4);  // too soon after the last
     now = 12;
-    progress.Update("-", 3000000, 0);
+    progress.Update("reading -", 3000000, 0);
     progress.Finish();
     EXPECT_EQ(out.str(), terminal ? "\rpavrel-table: reading in: 50 %\x1b[K"
                                     "\rpavrel-table: reading -: 3 MB\x1b[K\r\x1b[K"

@@ -23,8 +23,9 @@ class Progress {
   // Writes to `out` when `shown` (out is a terminal); `clock` tells the time.
   Progress(std::ostream& out, bool shown, Clock clock);
 
-  // `done` of `total` bytes (or rows) of `what` are read; a `total` of 0 is unknown.
-  void Update(std::string_view what, std::uint64_t done, std::uint64_t total);
+  // `done` of `total` bytes (or rows) are through `work` ("reading FILE"); a `total` of 0 is
+  // unknown.
+  void Update(std::string_view work, std::uint64_t done, std::uint64_t total);
 
   // Erases the line, if one is shown.
   void Finish();

@@ -37,6 +37,7 @@ TextLines::TextLines(std::FILE* file, const std::filesystem::path& path, Progres
   } else {
     // Without a byte order mark: UTF-8 only when every line is.
     std::rewind(file);
+    checking_ = true;
     std::string_view line;
     while (NextBytes(line)) {
       if (!IsUtf8(line)) {
@@ -46,6 +47,7 @@ TextLines::TextLines(std::FILE* file, const std::filesystem::path& path, Progres
       }
     }
     number_ = 0;
+    checking_ = false;
   }
   if (std::fseek(file, static_cast<long>(skip), SEEK_SET) != 0) {
     throw FileError(path_, std::string("cannot read: ") + std::strerror(errno));
@@ -124,7 +126,8 @@ bool TextLines::Next(std::u32string& line) {
 void TextLines::ShowProgress() {
   if (!progress_) return;
   const long at = std::ftell(file_);
-  progress_->Update(path_.string(), at < 0 ? 0 : static_cast<std::uint64_t>(at), size_);
+  progress_->Update((checking_ ? "checking the encoding of " : "reading ") + path_.string(),
+                    at < 0 ? 0 : static_cast<std::uint64_t>(at), size_);
 }
 
 }  // namespace pavrel

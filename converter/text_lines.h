@@ -46,6 +46,7 @@ class TextLines {
   Progress* progress_;
   std::uint64_t size_ = 0;  // of the file, 0 when unknown
   Encoding encoding_ = Encoding::kUtf8;
+  bool checking_ = false;  // reading through to tell the encoding
   std::size_t number_ = 0;
   std::size_t not_utf8_ = 0;  // the first line that is not valid UTF-8, read as code page 936
   char* buffer_ = nullptr;    // getline's
