@@ -65,7 +65,7 @@ longest first, each after one space (for example "字 pbf pb"). Left out, and co
 are entries without a text or a code, phrases (texts that are not one character), characters
 that code page 936 cannot encode or that the lookup would read as field syntax (a comma, double
 quote, space or control character), codes the dictionary excludes, and codes that hold such a
-character.
+character or are longer than 32 characters.
 
 OUTPUT is replaced at once, never half written; an existing OUTPUT is kept unless --force is
 given, and a replaced one keeps its permissions (a symbolic link stays and its file is

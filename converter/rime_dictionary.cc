@@ -8,6 +8,7 @@
 
 #include "converter/convert_error.h"
 #include "converter/dictionary.h"
+#include "converter/table_builder.h"
 #include "converter/text_lines.h"
 #include "converter/utf8.h"
 #include "converter/yaml_header.h"
@@ -107,7 +108,7 @@ void ReadRime(TextLines& lines, Reading& reading, std::vector<std::regex> exclud
       fields.push_back(std::u32string_view(line).substr(start, end - start));
     }
     Entry entry{Field(fields, text_column), Field(fields, code_column)};
-    if (!excluded.empty()) {
+    if (!excluded.empty() && entry.code.size() <= kLongestCode) {
       const std::string code = EncodeUtf8(entry.code);
       entry.excluded = std::any_of(excluded.begin(), excluded.end(), [&code](const std::regex& r) {
         return std::regex_match(code, r);

@@ -34,7 +34,7 @@ Outcome TableBuilder::Add(const Entry& entry) {
     outcome = Outcome::kUnencodableCharacter;
   } else if (entry.excluded) {
     outcome = Outcome::kExcludedCode;
-  } else if (!EncodeForTable(entry.code, code_bytes)) {
+  } else if (entry.code.size() > kLongestCode || !EncodeForTable(entry.code, code_bytes)) {
     outcome = Outcome::kUnusableCode;
   } else {
     outcome = Keep(entry, std::move(character_bytes), std::move(code_bytes));

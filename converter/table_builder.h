@@ -9,7 +9,9 @@
 // - its character cannot be written into the table: code page 936 has no bytes for it, or the
 //   lookup would read it as field syntax (a comma, double quote, space or control character);
 // - the dictionary excludes its code;
-// - its code cannot be written into the table, for the same reasons.
+// - its code cannot be written into the table, for the same reasons, or is longer than
+//   kLongestCode characters (no shape code is; the dictionary's exclude patterns are not run
+//   over such codes, so that a hostile one cannot make them take forever).
 // A character whose every entry is left out gets no record.
 
 #ifndef PAVREL_CONVERTER_TABLE_BUILDER_H_
@@ -36,6 +38,8 @@ enum class Outcome {
   kUnusableCode
 };
 inline constexpr std::size_t kOutcomes = 6;
+
+inline constexpr std::size_t kLongestCode = 32;
 
 class TableBuilder {
  public:

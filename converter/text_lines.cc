@@ -117,9 +117,7 @@ bool TextLines::Next(std::u32string& line) {
     }
     return true;
   }
-  std::optional<std::u32string> decoded = DecodeUtf8(bytes);
-  if (!decoded) throw LineError(path_, number_, "invalid UTF-8");
-  line = std::move(*decoded);
+  if (!DecodeUtf8(bytes, line)) throw LineError(path_, number_, "invalid UTF-8");
   return true;
 }
 

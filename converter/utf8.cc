@@ -36,13 +36,19 @@ bool DecodeOne(std::string_view bytes, std::size_t& i, char32_t& c) {
 
 }  // namespace
 
-std::optional<std::u32string> DecodeUtf8(std::string_view bytes) {
-  std::u32string text;
+bool DecodeUtf8(std::string_view bytes, std::u32string& text) {
+  text.clear();
   char32_t c;
   for (std::size_t i = 0; i < bytes.size();) {
-    if (!DecodeOne(bytes, i, c)) return std::nullopt;
+    if (!DecodeOne(bytes, i, c)) return false;
     text.push_back(c);
   }
+  return true;
+}
+
+std::optional<std::u32string> DecodeUtf8(std::string_view bytes) {
+  std::u32string text;
+  if (!DecodeUtf8(bytes, text)) return std::nullopt;
   return text;
 }
 

@@ -12,6 +12,8 @@ namespace pavrel {
 
 // Returns the characters of `bytes`, or nothing when `bytes` is not valid UTF-8.
 std::optional<std::u32string> DecodeUtf8(std::string_view bytes);
+// The same into `text`, which it replaces; false for invalid UTF-8.
+bool DecodeUtf8(std::string_view bytes, std::u32string& text);
 
 // Whether `bytes` is valid UTF-8; quicker than decoding it.
 bool IsUtf8(std::string_view bytes);
