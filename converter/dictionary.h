@@ -1,14 +1,21 @@
 // Reading of the Wubi dictionaries that pavrel-table converts. Their kind is recognised by
 // their content, not by their name:
-// - An ibus-table database: an SQLite 3 file (it starts with "SQLite format 3\0") whose table
-//   `phrases` has the columns `id`, `tabkeys` (the code) and `phrase` (the text). Rows are taken
-//   in `id` order; the file is opened read-only.
+// - An ibus-table database: an SQLite 3 file whose table `phrases` has the columns `id`,
+//   `tabkeys` (the code) and `phrase` (the text). Rows are taken in `id` order.
 // - A Rime dictionary: after any blank and '#' comment lines, a YAML header from a line "---" to
-//   a line "...", then lines text<TAB>code[<TAB>weight[<TAB>stem]]; a line without a code has an
-//   empty one.
-// - A UTF-8 text list: lines text<TAB or spaces>code, the code running to the end of the line.
-// In both text kinds blank lines and lines that start with '#' are skipped, a trailing CR is
-// ignored, and so is a UTF-8 byte order mark at the start of the file.
+//   a line "...", then lines of tab-separated fields, the columns that the header's `columns:`
+//   names (text, code, weight and stem in any order; text and code when it names none). The
+//   dictionary's own entries come first, then those of each of its `import_tables:`,
+//   NAME.dict.yaml beside it, in the listed order and depth first. A code that matches one of
+//   the header's `encoder: exclude_patterns:` as a whole is excluded.
+// - fcitx5's table text: a header of NAME=VALUE lines and sections up to a line "[Data]", then
+//   lines "code text"; lines that start with the header's Pinyin=, Prompt= or ConstructPhrase=
+//   character are not entries.
+// - A text list: lines of a text and its code separated by blanks (spaces or tabs), in either
+//   order; fields after the second are ignored. A code is ASCII letters and the text is not;
+//   where both or neither look like a code, the order of the file's other lines holds.
+// Text files may be in UTF-8, UTF-16 or code page 936 (see text_lines.h); blank lines and lines
+// that start with '#' are skipped.
 
 #ifndef PAVREL_CONVERTER_DICTIONARY_H_
 #define PAVREL_CONVERTER_DICTIONARY_H_
@@ -18,20 +25,34 @@
 #include <functional>
 #include <string_view>
 
+#include "converter/progress.h"
+
 namespace pavrel {
 
-// Takes one entry of a dictionary: a text (a character or a phrase) and one code for it.
-using EntrySink = std::function<void(std::u32string_view text, std::u32string_view code)>;
+// One entry of a dictionary, a text (a character or a phrase) and one code for it, with where
+// it was found.
+struct Entry {
+  std::u32string_view text;
+  std::u32string_view code;
+  bool excluded = false;  // the dictionary excludes the code from its codes
+  const std::filesystem::path* file = nullptr;
+  std::size_t line = 0;  // its line, or its row id in a database
+  bool row = false;      // `line` is a row id
+};
 
-// Passes every entry of the dictionary at `path`, whatever its kind, to `sink` in order. Throws
-// ConvertError, naming the file and the line where there is one, when the file cannot be read
-// or is not a dictionary of these kinds.
-void ReadDictionary(const std::filesystem::path& path, const EntrySink& sink);
+using EntrySink = std::function<void(const Entry& entry)>;
 
-// The readers of each kind. ReadTextDictionary reads a Rime dictionary or a text list from
-// `file`, which is open at its start.
-void ReadIbusTable(const std::filesystem::path& path, const EntrySink& sink);
-void ReadTextDictionary(std::FILE* file, const std::filesystem::path& path, const EntrySink& sink);
+// Passes every entry of the dictionary at `path` ("-": standard input), whatever its kind, to
+// `sink` in order. `progress` may be null. Throws ConvertError, naming the file and the line
+// where there is one, when a file cannot be read or is not a dictionary of these kinds.
+void ReadDictionary(const std::filesystem::path& path, const EntrySink& sink, Progress* progress);
+
+// The readers of each kind.
+class TextLines;
+void ReadIbusTable(const std::filesystem::path& path, const EntrySink& sink, Progress* progress);
+void ReadTextDictionary(TextLines& lines, const EntrySink& sink, Progress* progress);
+// Reads a Rime dictionary whose first content line, "---", `lines` has just returned.
+void ReadRimeDictionary(TextLines& lines, const EntrySink& sink, Progress* progress);
 
 }  // namespace pavrel
 

@@ -1,5 +1,6 @@
 #include <sqlite3.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -19,7 +20,7 @@ std::string_view Column(sqlite3_stmt* row, int column) {
 
 }  // namespace
 
-void ReadIbusTable(const std::filesystem::path& path, const EntrySink& sink) {
+void ReadIbusTable(const std::filesystem::path& path, const EntrySink& sink, Progress* progress) {
   sqlite3* db = nullptr;
   const int opened = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
   const std::unique_ptr<sqlite3, int (*)(sqlite3*)> close_db(db, sqlite3_close);
@@ -34,15 +35,24 @@ void ReadIbusTable(const std::filesystem::path& path, const EntrySink& sink) {
                               sqlite3_errmsg(db));
   }
   const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalize_row(row, sqlite3_finalize);
+  sqlite3_int64 rows = 0;  // for the progress line
+  sqlite3_stmt* count = nullptr;
+  if (sqlite3_prepare_v2(db, "SELECT count(*) FROM phrases", -1, &count, nullptr) == SQLITE_OK &&
+      sqlite3_step(count) == SQLITE_ROW) {
+    rows = sqlite3_column_int64(count, 0);
+  }
+  sqlite3_finalize(count);
   int stepped;
-  while ((stepped = sqlite3_step(row)) == SQLITE_ROW) {
+  for (std::uint64_t done = 1; (stepped = sqlite3_step(row)) == SQLITE_ROW; ++done) {
+    if (progress && done % 4096 == 0) progress->Update("reading " + path.string(), done, rows);
     const auto text = DecodeUtf8(Column(row, 1));
     const auto code = DecodeUtf8(Column(row, 2));
     if (!text || !code) {
       throw FileError(
           path, "row with id " + std::to_string(sqlite3_column_int64(row, 0)) + ": invalid UTF-8");
     }
-    sink(*text, *code);
+    sink(
+        {*text, *code, false, &path, static_cast<std::size_t>(sqlite3_column_int64(row, 0)), true});
   }
   if (stepped != SQLITE_DONE) {
     throw FileError(path, std::string("cannot read the database: ") + sqlite3_errmsg(db));

@@ -1,14 +1,21 @@
 // pavrel-table: makes Pavrel's lookup table, data.txt, from a Wubi dictionary.
 
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
 #include <iostream>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "converter/convert_error.h"
 #include "converter/dictionary.h"
+#include "converter/progress.h"
 #include "converter/table_builder.h"
 #include "converter/table_writer.h"
+#include "converter/utf8.h"
 
 namespace pavrel {
 namespace {
@@ -16,43 +23,66 @@ namespace {
 // The command line.
 struct Options {
   bool force = false;                         // replace an existing output
+  bool verbose = false;                       // list the first entries left out
   bool help = false;                          // print the help and do nothing else
-  std::filesystem::path input;                // the dictionary to convert
-  std::filesystem::path output = "data.txt";  // the table to write
+  bool version = false;                       // print the version and do nothing else
+  std::filesystem::path input;                // the dictionary to convert; "-": standard input
+  std::filesystem::path output = "data.txt";  // the table to write; "-": standard output
 };
 
+// How many entries left out --verbose lists.
+constexpr std::size_t kListedLeftOut = 10;
+
 void Usage(std::ostream& out) {
-  out << R"(Usage: pavrel-table [--force] INPUT [OUTPUT]
+  out << R"(Usage: pavrel-table [--force] [--verbose] INPUT [OUTPUT]
+       pavrel-table --help | --version
 
 Makes a lookup table for Pavrel from a Wubi dictionary INPUT and writes it to OUTPUT (by default
-data.txt in the current directory). The kind of INPUT is recognised by its content:
+data.txt in the current directory). An INPUT of - reads standard input, an OUTPUT of - writes
+standard output. The kind of INPUT is recognised by its content:
 
   an ibus-table database  an SQLite 3 file whose table `phrases` has the columns id, tabkeys
                           (the code) and phrase (the text), for example
-                          /usr/share/ibus-table/tables/wubi-haifeng86.db (ibus-table-wubi)
-  a Rime dictionary       a YAML header from a line "---" to a line "...", then lines
-                          text<TAB>code[<TAB>weight[<TAB>stem]], for example
-                          /usr/share/rime-data/wubi86.dict.yaml (rime-data-wubi)
-  a UTF-8 text list       lines text<TAB or spaces>code
+                          /usr/share/ibus-table/tables/wubi-haifeng86.db (ibus-table-wubi);
+                          not from standard input
+  a Rime dictionary       a YAML header from a line "---" to a line "...", then lines of
+                          tab-separated columns as its `columns:` name them (text and code by
+                          default), for example /usr/share/rime-data/wubi86.dict.yaml
+                          (rime-data-wubi); its `import_tables:` are read from NAME.dict.yaml
+                          beside it, and codes matching its `encoder: exclude_patterns:` are
+                          left out
+  fcitx5's table text     a header up to a line "[Data]", then lines "code text", as
+                          libime_tabledict -d writes them (libime-bin); pinyin lines are skipped
+  a text list             lines of a text and its code, in either order, separated by spaces
+                          or tabs; further fields (a weight) are ignored
 
-In the text kinds, blank lines and lines that start with # are skipped.
+Text may be UTF-8 (with or without a byte order mark), UTF-16 with a byte order mark, or code
+page 936 when it is not valid UTF-8. Blank lines and lines that start with # are skipped.
 
 The table is code page 936 text with CR LF line ends: one line per single character, in the
 order in which the characters first appear, holding the character and its distinct codes,
-longest first, each after one space (for example "字 pbf pb"). Left out, and counted, are
-phrases (texts that are not one character), characters that code page 936 cannot encode or that
-the lookup would read as field syntax (a comma, double quote, space or control character), and
-codes that are empty or hold such a character.
+longest first, each after one space (for example "字 pbf pb"). Left out, and counted by reason,
+are entries without a text or a code, phrases (texts that are not one character), characters
+that code page 936 cannot encode or that the lookup would read as field syntax (a comma, double
+quote, space or control character), codes the dictionary excludes, and codes that hold such a
+character or are longer than 32 characters.
 
 OUTPUT is replaced at once, never half written; an existing OUTPUT is kept unless --force is
-given. A summary goes to standard error.
+given, and a replaced one keeps its permissions (a symbolic link stays and its file is
+replaced). A summary goes to standard error, and on a terminal a progress line while a large
+INPUT is read.
 
 Options:
-  --force   replace OUTPUT if it exists
-  --help    print this help
+  --force     replace OUTPUT if it exists
+  --verbose   also list the first )"
+      << kListedLeftOut << R"( entries left out, with their line numbers
+  --help      print this help
+  --version   print the version
 
-Exit status: 0 when the table was written, 1 when INPUT could not be converted or OUTPUT could
-not be written (nothing is written then), 2 for a wrong command line.
+Exit status:
+  0  the table was written
+  1  INPUT could not be read or converted, or OUTPUT could not be written; nothing was written
+  2  the command line is wrong
 )";
 }
 
@@ -67,8 +97,12 @@ std::optional<Options> ParseOptions(int argc, char* argv[]) {
       only_names = true;
     } else if (!only_names && arg == "--force") {
       options.force = true;
+    } else if (!only_names && (arg == "--verbose" || arg == "-v")) {
+      options.verbose = true;
     } else if (!only_names && (arg == "--help" || arg == "-h")) {
       options.help = true;
+    } else if (!only_names && arg == "--version") {
+      options.version = true;
     } else if (!only_names && arg.size() > 1 && arg.front() == '-') {
       std::cerr << "pavrel-table: unknown option " << arg << "\n";
       return std::nullopt;
@@ -79,39 +113,108 @@ std::optional<Options> ParseOptions(int argc, char* argv[]) {
       return std::nullopt;
     }
   }
-  if (names == 0 && !options.help) {
+  if (names == 0 && !options.help && !options.version) {
     std::cerr << "pavrel-table: no INPUT given\n";
     return std::nullopt;
   }
   return options;
 }
 
+// "1 phrase", "2 phrases".
+std::string Count(std::size_t n, std::string_view one, std::string_view many) {
+  return std::to_string(n) + " " + std::string(n == 1 ? one : many);
+}
+
+// An entry left out, kept for --verbose.
+struct LeftOutEntry {
+  std::string where;
+  Outcome outcome;
+  std::string entry;
+};
+
+// The reasons for leaving an entry out, as nouns for one entry and for several.
+std::string_view ReasonName(Outcome outcome, bool many) {
+  switch (outcome) {
+    case Outcome::kIncomplete:
+      return many ? "incomplete entries" : "incomplete entry";
+    case Outcome::kPhrase:
+      return many ? "phrases" : "phrase";
+    case Outcome::kUnencodableCharacter:
+      return many ? "unencodable characters" : "unencodable character";
+    case Outcome::kExcludedCode:
+      return many ? "excluded codes" : "excluded code";
+    case Outcome::kUnusableCode:
+      return many ? "unusable codes" : "unusable code";
+    case Outcome::kKept:
+      break;
+  }
+  return "";
+}
+
+void PrintSummary(const TableBuilder& table, const std::filesystem::path& output,
+                  const std::vector<LeftOutEntry>& listed) {
+  std::vector<std::string> reasons;
+  for (std::size_t i = 1; i < kOutcomes; ++i) {
+    const std::size_t n = table.counts()[i];
+    const auto outcome = static_cast<Outcome>(i);
+    if (n > 0) reasons.push_back(Count(n, ReasonName(outcome, false), ReasonName(outcome, true)));
+  }
+  std::string left_out = reasons.empty() ? "nothing" : reasons.back();
+  if (reasons.size() > 1) {
+    left_out = reasons[0];
+    for (std::size_t i = 1; i + 1 < reasons.size(); ++i) left_out += ", " + reasons[i];
+    left_out += " and " + reasons.back();
+  }
+  std::cerr << "pavrel-table: wrote " << Count(table.characters(), "character", "characters")
+            << " with " << Count(table.codes(), "code", "codes") << " to "
+            << (output == "-" ? "standard output" : output.string()) << "; left out " << left_out
+            << "\n";
+  for (const LeftOutEntry& e : listed) {
+    std::cerr << "  " << e.where << ": " << ReasonName(e.outcome, false) << ": " << e.entry << "\n";
+  }
+}
+
+double SteadySeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 // Converts the input into the output; throws ConvertError.
 void Convert(const Options& options) {
   // Checked before the input is read, so that a refusal costs nothing; the write checks again.
+  const bool to_file = options.output != "-";
   std::error_code error;
-  if (std::filesystem::is_directory(options.output, error)) {
+  if (to_file && std::filesystem::is_directory(options.output, error)) {
     throw FileError(options.output, "is a folder; name the file to write");
   }
-  if (!options.force &&
+  if (to_file && !options.force &&
       std::filesystem::exists(std::filesystem::symlink_status(options.output, error))) {
     throw FileError(options.output, kOutputExists);
   }
 
   TableBuilder table;
-  ReadDictionary(options.input, [&table](std::u32string_view text, std::u32string_view code) {
-    table.Add(text, code);
-  });
+  std::vector<LeftOutEntry> listed;
+  Progress progress(std::cerr, isatty(STDERR_FILENO), SteadySeconds);
+  ReadDictionary(
+      options.input,
+      [&](const Entry& entry) {
+        const Outcome outcome = table.Add(entry);
+        if (outcome == Outcome::kKept || !options.verbose || listed.size() == kListedLeftOut)
+          return;
+        const std::string where =
+            entry.file->string() + (entry.row ? ": row id " : ":") + std::to_string(entry.line);
+        listed.push_back({where, outcome, EncodeUtf8(entry.text) + " " + EncodeUtf8(entry.code)});
+      },
+      &progress);
+  progress.Finish();
   if (table.characters() == 0) {
     throw FileError(options.input, "holds no character that can go into the table");
   }
-  WriteFileAtomically(options.output, table.Cp936Text(), options.force);
-
-  const LeftOut& left_out = table.left_out();
-  std::cerr << "pavrel-table: wrote " << table.characters() << " characters to "
-            << options.output.string() << "; left out " << left_out.phrases << " phrases, "
-            << left_out.unencodable_characters << " unencodable characters and "
-            << left_out.unusable_codes << " unusable codes\n";
+  if (to_file) {
+    WriteFileAtomically(options.output, table.Cp936Text(), options.force);
+  } else {
+    WriteStandardOutput(table.Cp936Text());
+  }
+  PrintSummary(table, options.output, listed);
 }
 
 }  // namespace
@@ -127,6 +230,10 @@ int main(int argc, char* argv[]) {
     pavrel::Usage(std::cout);
     return 0;
   }
+  if (options->version) {
+    std::cout << "pavrel-table " PAVREL_VERSION "\n";
+    return 0;
+  }
   try {
     pavrel::Convert(*options);
   } catch (const pavrel::ConvertError& e) {
@@ -134,6 +241,9 @@ int main(int argc, char* argv[]) {
     return 1;
   } catch (const std::bad_alloc&) {
     std::cerr << "pavrel-table: out of memory\n";
+    return 1;
+  } catch (const std::exception& e) {
+    std::cerr << "pavrel-table: " << e.what() << "\n";
     return 1;
   }
   return 0;

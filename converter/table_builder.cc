@@ -23,26 +23,41 @@ bool EncodeForTable(std::u32string_view text, std::string& out) {
 
 }  // namespace
 
-void TableBuilder::Add(std::u32string_view text, std::u32string_view code) {
+Outcome TableBuilder::Add(const Entry& entry) {
   std::string character_bytes, code_bytes;
-  if (text.size() != 1) {
-    ++left_out_.phrases;
-  } else if (!EncodeForTable(text, character_bytes)) {
-    ++left_out_.unencodable_characters;
-  } else if (code.empty() || !EncodeForTable(code, code_bytes)) {
-    ++left_out_.unusable_codes;
+  Outcome outcome;
+  if (entry.text.empty() || entry.code.empty()) {
+    outcome = Outcome::kIncomplete;
+  } else if (entry.text.size() != 1) {
+    outcome = Outcome::kPhrase;
+  } else if (!EncodeForTable(entry.text, character_bytes)) {
+    outcome = Outcome::kUnencodableCharacter;
+  } else if (entry.excluded) {
+    outcome = Outcome::kExcludedCode;
+  } else if (entry.code.size() > kLongestCode || !EncodeForTable(entry.code, code_bytes)) {
+    outcome = Outcome::kUnusableCode;
   } else {
-    const auto [it, is_new] = record_of_character_.try_emplace(text[0], records_.size());
-    if (is_new) records_.push_back({std::move(character_bytes), {}});
-    std::vector<Code>& codes = records_[it->second].codes;
-    const auto same = [&code_bytes](const Code& c) { return c.bytes == code_bytes; };
-    if (std::none_of(codes.begin(), codes.end(), same)) {
-      // After every code at least as long, so equal lengths keep the order they came in.
-      const auto shorter = std::find_if(codes.begin(), codes.end(),
-                                        [&code](const Code& c) { return c.length < code.size(); });
-      codes.insert(shorter, {std::move(code_bytes), code.size()});
-    }
+    outcome = Keep(entry, std::move(character_bytes), std::move(code_bytes));
   }
+  ++counts_[static_cast<std::size_t>(outcome)];
+  return outcome;
+}
+
+Outcome TableBuilder::Keep(const Entry& entry, std::string character_bytes,
+                           std::string code_bytes) {
+  const auto [it, is_new] = record_of_character_.try_emplace(entry.text[0], records_.size());
+  if (is_new) records_.push_back({std::move(character_bytes), {}});
+  std::vector<Code>& codes = records_[it->second].codes;
+  const auto same = [&code_bytes](const Code& c) { return c.bytes == code_bytes; };
+  if (std::none_of(codes.begin(), codes.end(), same)) {
+    // After every code at least as long, so equal lengths keep the order they came in.
+    const std::size_t length = entry.code.size();
+    const auto shorter = std::find_if(codes.begin(), codes.end(),
+                                      [length](const Code& c) { return c.length < length; });
+    codes.insert(shorter, {std::move(code_bytes), length});
+    ++codes_;
+  }
+  return Outcome::kKept;
 }
 
 std::string TableBuilder::Cp936Text() const {

@@ -1,42 +1,58 @@
-// The lookup table that pavrel-table builds from a dictionary's entries (a text, a character or
-// a phrase, and one code for it).
+// The lookup table that pavrel-table builds from a dictionary's entries.
 //
 // The table has one record per single character, in the order in which the characters first
 // appear with a usable code: the character, then its distinct codes, longest first and otherwise
-// in the order they came, each after one space. Entries are left out, and counted by kind, when
-// their text is not exactly one character (a phrase), when their character cannot be written
-// into the table (code page 936 has no bytes for it, or the lookup would read it as field
-// syntax: a comma, double quote, space or control character), or when their code is empty, holds
-// such a character of field syntax, or holds a character outside code page 936.
+// in the order they came, each after one space. An entry is left out, and counted under the
+// first of these reasons that applies:
+// - it is incomplete: its text or its code is empty;
+// - it is a phrase: its text is not exactly one character;
+// - its character cannot be written into the table: code page 936 has no bytes for it, or the
+//   lookup would read it as field syntax (a comma, double quote, space or control character);
+// - the dictionary excludes its code;
+// - its code cannot be written into the table, for the same reasons, or is longer than
+//   kLongestCode characters (no shape code is; the dictionary's exclude patterns are not run
+//   over such codes, so that a hostile one cannot make them take forever).
+// A character whose every entry is left out gets no record.
 
 #ifndef PAVREL_CONVERTER_TABLE_BUILDER_H_
 #define PAVREL_CONVERTER_TABLE_BUILDER_H_
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "converter/dictionary.h"
+
 namespace pavrel {
 
-// Entries left out, by kind.
-struct LeftOut {
-  std::size_t phrases = 0;
-  std::size_t unencodable_characters = 0;
-  std::size_t unusable_codes = 0;
+// What became of an entry.
+enum class Outcome {
+  kKept,
+  kIncomplete,
+  kPhrase,
+  kUnencodableCharacter,
+  kExcludedCode,
+  kUnusableCode
 };
+inline constexpr std::size_t kOutcomes = 6;
+
+inline constexpr std::size_t kLongestCode = 32;
 
 class TableBuilder {
  public:
-  // Takes one entry of the dictionary.
-  void Add(std::u32string_view text, std::u32string_view code);
+  // Takes one entry of the dictionary and says what became of it.
+  Outcome Add(const Entry& entry);
 
   // The table so far as code page 936 text, each record on a line of its own ending in CR LF.
   std::string Cp936Text() const;
 
   std::size_t characters() const { return records_.size(); }
-  const LeftOut& left_out() const { return left_out_; }
+  std::size_t codes() const { return codes_; }
+  // The number of entries with each outcome, indexed by Outcome.
+  const std::array<std::size_t, kOutcomes>& counts() const { return counts_; }
 
  private:
   // A code in code page 936 and its length in characters.
@@ -50,9 +66,12 @@ class TableBuilder {
     std::vector<Code> codes;
   };
 
+  Outcome Keep(const Entry& entry, std::string character_bytes, std::string code_bytes);
+
   std::vector<Record> records_;
   std::unordered_map<char32_t, std::size_t> record_of_character_;  // index into records_
-  LeftOut left_out_;
+  std::size_t codes_ = 0;
+  std::array<std::size_t, kOutcomes> counts_{};
 };
 
 }  // namespace pavrel

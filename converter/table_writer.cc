@@ -59,20 +59,43 @@ bool RenameInPlace(const char* from, const std::filesystem::path& to, bool repla
   return std::rename(from, to.c_str()) == 0;
 }
 
-}  // namespace
-
-void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, bool replace) {
-  TempFile temp(path.has_parent_path() ? path.parent_path() : ".");
+// Writes all of `bytes` to `fd`; reports errors under the name `path`.
+void WriteAll(int fd, std::string_view bytes, const std::filesystem::path& path) {
   for (std::size_t done = 0; done < bytes.size();) {
-    const ssize_t wrote = write(temp.fd(), bytes.data() + done, bytes.size() - done);
+    const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
     if (wrote < 0 && errno == EINTR) continue;
     if (wrote < 0) throw FileError(path, "cannot write: " + ErrnoText());
     done += static_cast<std::size_t>(wrote);
   }
-  // mkstemp makes the file private; the table gets the usual permissions instead.
+}
+
+// The file that `path` names: `path` itself, or where its chain of symbolic links leads.
+std::filesystem::path FollowLinks(std::filesystem::path path) {
+  for (int links = 0; std::filesystem::is_symlink(std::filesystem::symlink_status(path)); ++links) {
+    if (links == 40) throw FileError(path, "too many levels of symbolic links");
+    path = path.parent_path() / std::filesystem::read_symlink(path);
+  }
+  return path;
+}
+
+}  // namespace
+
+void WriteStandardOutput(std::string_view bytes) {
+  WriteAll(STDOUT_FILENO, bytes, "standard output");
+}
+
+void WriteFileAtomically(const std::filesystem::path& name, std::string_view bytes, bool replace) {
+  const std::filesystem::path path = replace ? FollowLinks(name) : name;
+  TempFile temp(path.has_parent_path() ? path.parent_path() : ".");
+  WriteAll(temp.fd(), bytes, path);
+  // mkstemp makes the file private; the table gets the permissions of the file it replaces, or
+  // the usual ones.
   const mode_t mask = umask(0);
   umask(mask);
-  if (fchmod(temp.fd(), 0666 & ~mask) != 0 || fsync(temp.fd()) != 0 || !temp.Close()) {
+  struct stat replaced;
+  const mode_t mode =
+      replace && stat(path.c_str(), &replaced) == 0 ? replaced.st_mode & 07777 : 0666 & ~mask;
+  if (fchmod(temp.fd(), mode) != 0 || fsync(temp.fd()) != 0 || !temp.Close()) {
     throw FileError(path, "cannot write: " + ErrnoText());
   }
   if (!RenameInPlace(temp.name(), path, replace)) {

@@ -1,74 +1,101 @@
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
-#include <optional>
 #include <string>
+#include <vector>
 
 #include "converter/convert_error.h"
 #include "converter/dictionary.h"
-#include "converter/utf8.h"
+#include "converter/text_lines.h"
 
 namespace pavrel {
 namespace {
 
-// The part of the file being read.
-enum class Part { kStart, kRimeHeader, kRimeEntries, kListEntries };
-
 bool IsBlank(char32_t c) { return c == U'\t' || c == U' '; }
+bool IsAsciiLetter(char32_t c) { return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z'); }
+
+// Whether `field` looks like a code: ASCII letters only.
+bool IsCode(std::u32string_view field) {
+  return !field.empty() && std::all_of(field.begin(), field.end(), IsAsciiLetter);
+}
+
+// The first two fields of `line`, separated by runs of blanks; empty where missing.
+std::pair<std::u32string_view, std::u32string_view> FirstTwoFields(std::u32string_view line) {
+  std::u32string_view fields[2];
+  auto at = line.begin();
+  for (std::u32string_view& field : fields) {
+    const auto start = std::find_if_not(at, line.end(), IsBlank);
+    at = std::find_if(start, line.end(), IsBlank);
+    field = std::u32string_view(start, at);
+  }
+  return {fields[0], fields[1]};
+}
+
+// Whether `line` opens fcitx5's table text: a NAME=VALUE line or a "[Section]".
+bool IsFcitxHeaderLine(std::u32string_view line) {
+  const auto name_end = std::find_if_not(line.begin(), line.end(), IsAsciiLetter);
+  return (name_end != line.begin() && name_end != line.end() && *name_end == U'=') ||
+         (line.starts_with(U'[') && line.ends_with(U']'));
+}
+
+// Reads fcitx5's table text, whose first header line `line` holds.
+void ReadFcitxTable(TextLines& lines, std::u32string& line, const EntrySink& sink) {
+  std::u32string markers;  // first characters of lines that are not entries
+  const std::size_t start = lines.number();
+  for (; line != U"[Data]";) {
+    for (std::u32string_view key : {U"Pinyin=", U"Prompt=", U"ConstructPhrase="}) {
+      if (line.starts_with(key) && line.size() > key.size()) markers += line[key.size()];
+    }
+    if (!lines.Next(line)) {
+      throw LineError(lines.path(), start, "the table header that starts here has no line [Data]");
+    }
+  }
+  while (lines.Next(line)) {
+    if (line.empty() || markers.find(line.front()) != std::u32string::npos) continue;
+    const auto [code, text] = FirstTwoFields(line);
+    sink({text, code, false, &lines.path(), lines.number()});
+  }
+}
+
+// Reads a text list, whose first content line `line` holds.
+void ReadList(TextLines& lines, std::u32string& line, const EntrySink& sink) {
+  // Lines read before the file's order is known: those that show no order of their own.
+  std::vector<std::pair<std::u32string, std::size_t>> waiting;
+  int code_first = -1;  // the file's order, -1 while unknown
+  do {
+    if (line.empty() || line.front() == U'#') continue;
+    auto [first, second] = FirstTwoFields(line);
+    if (IsCode(first) != IsCode(second)) {
+      if (code_first < 0) {
+        code_first = IsCode(first);
+        for (auto& [earlier, number] : waiting) {
+          const auto [a, b] = FirstTwoFields(earlier);
+          sink({code_first ? b : a, code_first ? a : b, false, &lines.path(), number});
+        }
+        waiting.clear();
+      }
+      if (IsCode(first)) std::swap(first, second);
+    } else if (code_first < 0) {
+      waiting.emplace_back(line, lines.number());
+      continue;
+    } else if (code_first) {
+      std::swap(first, second);
+    }
+    sink({first, second, false, &lines.path(), lines.number()});
+  } while (lines.Next(line));
+  for (auto& [earlier, number] : waiting) {
+    const auto [text, code] = FirstTwoFields(earlier);
+    sink({text, code, false, &lines.path(), number});
+  }
+}
 
 }  // namespace
 
-void ReadTextDictionary(std::FILE* file, const std::filesystem::path& path, const EntrySink& sink) {
-  Part part = Part::kStart;
-  std::size_t header_start = 0;
-  char* buffer = nullptr;
-  std::size_t capacity = 0;
-  const std::unique_ptr<char*, void (*)(char**)> free_buffer(&buffer,
-                                                             [](char** b) { std::free(*b); });
-  for (std::size_t number = 1;; ++number) {
-    const ssize_t length = getline(&buffer, &capacity, file);
-    if (length < 0) break;
-    std::string_view line(buffer, static_cast<std::size_t>(length));
-    if (line.ends_with('\n')) line.remove_suffix(1);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    if (number == 1 && line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
-
-    if (part == Part::kRimeHeader) {
-      if (line == "...") part = Part::kRimeEntries;
-      continue;
-    }
-    if (line.empty() || line.front() == '#') continue;
-    if (part == Part::kStart) {
-      if (line == "---") {
-        part = Part::kRimeHeader;
-        header_start = number;
-        continue;
-      }
-      part = Part::kListEntries;
-    }
-
-    const std::optional<std::u32string> decoded = DecodeUtf8(line);
-    if (!decoded) throw LineError(path, number, "invalid UTF-8");
-    const std::u32string_view entry = *decoded;
-    if (part == Part::kRimeEntries) {
-      const std::u32string_view text = entry.substr(0, entry.find(U'\t'));
-      const std::u32string_view rest = entry.substr(std::min(entry.size(), text.size() + 1));
-      sink(text, rest.substr(0, rest.find(U'\t')));
-    } else {
-      const auto text_end = std::find_if(entry.begin(), entry.end(), IsBlank);
-      const auto code_start = std::find_if_not(text_end, entry.end(), IsBlank);
-      if (code_start == entry.end()) throw LineError(path, number, "no code after the text");
-      sink(std::u32string_view(entry.begin(), text_end),
-           std::u32string_view(code_start, entry.end()));
-    }
+void ReadTextDictionary(TextLines& lines, const EntrySink& sink, Progress* progress) {
+  std::u32string line;
+  while (lines.Next(line) && (line.empty() || line.front() == U'#')) {
   }
-  if (std::ferror(file)) throw FileError(path, std::string("cannot read: ") + std::strerror(errno));
-  if (part == Part::kRimeHeader) {
-    throw LineError(path, header_start,
-                    "the YAML header that starts here never ends (no line \"...\")");
-  }
+  if (line == U"---") return ReadRimeDictionary(lines, sink, progress);
+  if (IsFcitxHeaderLine(line)) return ReadFcitxTable(lines, line, sink);
+  if (!line.empty()) ReadList(lines, line, sink);
 }
 
 }  // namespace pavrel

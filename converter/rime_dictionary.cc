@@ -1,0 +1,134 @@
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "converter/convert_error.h"
+#include "converter/dictionary.h"
+#include "converter/table_builder.h"
+#include "converter/text_lines.h"
+#include "converter/utf8.h"
+#include "converter/yaml_header.h"
+
+namespace pavrel {
+namespace {
+
+// What stays the same through a dictionary and its imports.
+struct Reading {
+  const EntrySink& sink;
+  Progress* progress;
+  std::vector<std::filesystem::path> open;  // the dictionaries being read, each importing the next
+  std::vector<std::filesystem::path> done;  // those read whole; imported again, they add nothing
+};
+
+// The header's lines, up to the line "..." that ends it.
+std::vector<std::string> HeaderLines(TextLines& lines) {
+  const std::size_t start = lines.number();
+  std::vector<std::string> header;
+  for (std::u32string line; lines.Next(line);) {
+    if (line == U"...") return header;
+    header.push_back(EncodeUtf8(line));
+  }
+  throw LineError(lines.path(), start,
+                  "the YAML header that starts here never ends (no line \"...\")");
+}
+
+std::u32string_view Field(const std::vector<std::u32string_view>& fields, std::size_t i) {
+  std::u32string_view field = i < fields.size() ? fields[i] : std::u32string_view();
+  while (!field.empty() && field.front() == U' ') field.remove_prefix(1);
+  while (!field.empty() && field.back() == U' ') field.remove_suffix(1);
+  return field;
+}
+
+void ReadRime(TextLines& lines, Reading& reading, std::vector<std::regex> excluded);
+
+// Reads the import `name` of the dictionary that `lines` reads.
+void ReadImport(const TextLines& lines, const std::string& name, Reading& reading,
+                const std::vector<std::regex>& excluded) {
+  const std::filesystem::path path =
+      std::filesystem::weakly_canonical(lines.path().parent_path() / (name + ".dict.yaml"));
+  if (std::find(reading.open.begin(), reading.open.end(), path) != reading.open.end()) {
+    throw FileError(lines.path(),
+                    "imports " + name + " in a circle (" + path.string() + " imports it back)");
+  }
+  if (std::find(reading.done.begin(), reading.done.end(), path) != reading.done.end()) return;
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                             std::fclose);
+  if (!file) {
+    throw FileError(lines.path(), "imports " + name + ", but " + path.string() +
+                                      " cannot be opened: " + std::strerror(errno));
+  }
+  TextLines imported(file.get(), path, reading.progress);
+  std::u32string line;
+  while (imported.Next(line) && (line.empty() || line.front() == U'#')) {
+  }
+  if (line != U"---") throw FileError(path, "is not a Rime dictionary (no YAML header)");
+  reading.open.push_back(path);
+  ReadRime(imported, reading, excluded);
+  reading.open.pop_back();
+}
+
+void ReadRime(TextLines& lines, Reading& reading, std::vector<std::regex> excluded) {
+  YamlValues header = ReadYamlHeader(HeaderLines(lines));
+  const auto columns_given = header.find("columns");
+  const std::vector<std::string> columns = columns_given == header.end()
+                                               ? std::vector<std::string>{"text", "code"}
+                                               : columns_given->second;
+  for (const std::string& column : columns) {
+    if (column != "text" && column != "code" && column != "weight" && column != "stem") {
+      throw FileError(lines.path(), "unknown column \"" + column + "\" in the header");
+    }
+  }
+  const auto text_column = std::find(columns.begin(), columns.end(), "text") - columns.begin();
+  const auto code_column = std::find(columns.begin(), columns.end(), "code") - columns.begin();
+  for (const auto column : {text_column, code_column}) {
+    if (column == std::ssize(columns)) {
+      throw FileError(lines.path(), std::string("the header's columns name no ") +
+                                        (column == code_column ? "code" : "text"));
+    }
+  }
+  for (const std::string& pattern : header["encoder.exclude_patterns"]) {
+    try {
+      excluded.emplace_back(pattern);
+    } catch (const std::regex_error&) {
+      throw FileError(lines.path(),
+                      "the exclude pattern \"" + pattern + "\" is not a valid regular expression");
+    }
+  }
+
+  std::vector<std::u32string_view> fields;
+  for (std::u32string line; lines.Next(line);) {
+    if (line.empty() || line.front() == U'#') continue;
+    fields.clear();
+    for (std::size_t start = 0, end = 0; end != std::u32string::npos; start = end + 1) {
+      end = line.find(U'\t', start);
+      fields.push_back(std::u32string_view(line).substr(start, end - start));
+    }
+    Entry entry{Field(fields, text_column), Field(fields, code_column)};
+    if (!excluded.empty() && entry.code.size() <= kLongestCode) {
+      const std::string code = EncodeUtf8(entry.code);
+      entry.excluded = std::any_of(excluded.begin(), excluded.end(), [&code](const std::regex& r) {
+        return std::regex_match(code, r);
+      });
+    }
+    entry.file = &lines.path();
+    entry.line = lines.number();
+    reading.sink(entry);
+  }
+  for (const std::string& name : header["import_tables"])
+    ReadImport(lines, name, reading, excluded);
+  reading.done.push_back(std::filesystem::weakly_canonical(lines.path()));
+}
+
+}  // namespace
+
+void ReadRimeDictionary(TextLines& lines, const EntrySink& sink, Progress* progress) {
+  Reading reading{sink, progress, {}, {}};
+  if (lines.path() != "-") reading.open.push_back(std::filesystem::weakly_canonical(lines.path()));
+  ReadRime(lines, reading, {});
+}
+
+}  // namespace pavrel
