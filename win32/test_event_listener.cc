@@ -1,5 +1,5 @@
 // Listens as a screen reader does: hooks the WinEvents of another process out of context and
-// writes each live-region change to a file as "window object child", after a first line "ready".
+// writes each live-region change to a file as "event window object child", after a first line "ready".
 // Usage: test_event_listener PROCESS-ID FILE. Ends with that process, or after a minute.
 
 #include <windows.h>
@@ -11,8 +11,9 @@ namespace {
 
 FILE* out = nullptr;
 
-void CALLBACK OnEvent(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
-  std::fprintf(out, "%p %ld %ld\n", static_cast<void*>(hwnd), object, child);
+void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD,
+                      DWORD) {
+  std::fprintf(out, "%lx %p %ld %ld\n", event, static_cast<void*>(hwnd), object, child);
   std::fflush(out);
 }
 
