@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "lookup/lookup_command.h"
+#include "win32/live_region.h"
 
 namespace {
 
@@ -166,6 +167,7 @@ BOOL Form1::OnCreate(HWND hwnd, LPCREATESTRUCT create) {
   }
   text1_ = GetDlgItem(hwnd, kText1Id);
   label3_ = GetDlgItem(hwnd, kLabel3Id);
+  MakePoliteLiveRegion(label3_);  // screen readers speak each result
   LayOut(GetDpiForWindow(hwnd));
   return TRUE;
 }
@@ -261,6 +263,7 @@ void Form1::SetResultText(const std::u32string& text) {
   result_ = ToUtf16(text);
   SetWindowTextW(label3_, result_.c_str());
   ShowRecordAsTooltip();
+  MarkLiveRegionChanged(label3_);
 }
 
 // Label3 cuts a long record off at its edge; its tooltip shows the whole of it. The tooltip is
@@ -281,6 +284,8 @@ void Form1::ShowRecordAsTooltip() {
     LayOut(GetDpiForWindow(hwnd_));
   }
   SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  // A tip that is open over the label is drawn again, with the new record.
+  SendMessageW(tooltip_, TTM_UPDATE, 0, 0);
 }
 
 void Form1::FocusQueryBox() { SetFocus(text1_); }

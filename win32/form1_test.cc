@@ -2,8 +2,12 @@
 
 #include "win32/form1.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -154,6 +158,65 @@ TEST_F(Form1Test, MissingTableShowsOneMessageBoxOwnedByTheWindow) {
   EXPECT_EQ(seen_boxes, (std::vector<std::pair<std::wstring, HWND>>{
                             {L"Pavrel: 当前目录下缺少 data.txt 文件！", window_}}));
   EXPECT_EQ(TextOf(Control(kLabel3Id)), L"");
+}
+
+// Lookups by keyboard while the mouse rests on the result: the open tooltip shows the current
+// record, and another process, hooked into the window's events as a screen reader is, hears of
+// every result (the same one twice as well) as a change of the label's live region.
+TEST_F(Form1Test, EachResultReachesTheOpenTooltipAndScreenReaders) {
+  dir_.Write("data.txt", kTable);
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring command = std::filesystem::path(self).replace_filename("test_event_listener.exe");
+  command = L'"' + command + L"\" " + std::to_wstring(GetCurrentProcessId()) + L" events.txt";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION listener{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &listener));
+  std::vector<std::string> heard;  // the listener's lines
+  const auto wait_until = [&](const auto& done) {
+    for (int i = 0; i < 200 && !done(); ++i) {
+      Sleep(50);
+      Play(L"");
+      std::ifstream file("events.txt");
+      heard.clear();
+      for (std::string line; std::getline(file, line);) heard.push_back(line);
+    }
+  };
+  wait_until([&] { return !heard.empty(); });
+  ASSERT_EQ(heard, std::vector<std::string>{"ready"});
+  // Plays a lookup and tells whether the listener heard more afterwards.
+  const auto heard_after = [&](const wchar_t* script) {
+    const std::size_t before = heard.size();
+    Play(script);
+    wait_until([&] { return heard.size() > before; });
+    return heard.size() > before;
+  };
+  EXPECT_TRUE(heard_after(L"字\r"));
+  HWND tip = nullptr;
+  while ((tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr &&
+         GetWindow(tip, GW_OWNER) != window_) {
+  }
+  ASSERT_NE(tip, nullptr);
+  RECT box;
+  GetWindowRect(Control(kLabel3Id), &box);
+  SetCursorPos(box.left + 5, box.top + 5);
+  PostMessageW(Control(kLabel3Id), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  wait_until([&] { return IsWindowVisible(tip); });
+  ASSERT_TRUE(IsWindowVisible(tip));
+  EXPECT_TRUE(heard_after(L"工\r"));
+  EXPECT_EQ(TextOf(tip), L"工 aaaa");
+  EXPECT_TRUE(heard_after(L"\r"));
+  TerminateProcess(listener.hProcess, 0);
+  WaitForSingleObject(listener.hProcess, INFINITE);
+  CloseHandle(listener.hProcess);
+  CloseHandle(listener.hThread);
+  char label[64];
+  std::snprintf(label, sizeof(label), "%x %p %ld %ld", EVENT_OBJECT_LIVEREGIONCHANGED,
+                static_cast<void*>(Control(kLabel3Id)), LONG{OBJID_CLIENT}, LONG{CHILDID_SELF});
+  heard.erase(heard.begin());  // "ready"
+  EXPECT_EQ(heard, std::vector<std::string>(heard.size(), label));
 }
 
 }  // namespace

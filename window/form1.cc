@@ -6,9 +6,11 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTextDocument>
+#include <QToolTip>
 
 #include "lookup/lookup_command.h"
 #include "window/one_character_validator.h"
+#include "window/result_announcer.h"
 
 namespace {
 
@@ -72,6 +74,8 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   Label4 = MakeLabel(this, "Label4", "Selvanor", QRect(80, 72, 145, 26));
   Label4->setFont(SongFont(19, /*italic=*/true));
 
+  announcer_ = new ResultAnnouncer(this);
+
   setTabOrder(Text1, Command1);
 
   // Start-up: float above ordinary windows, appear, and take typing in the query box at once.
@@ -102,7 +106,13 @@ void Form1::SetResultText(const std::u32string& text) {
   Label3->setText(record);
   // The label cuts a long record at its edge; the tooltip shows all of it. It is converted so
   // that the tooltip, too, shows the record as plain text.
-  Label3->setToolTip(Qt::convertFromPlainText(record, Qt::WhiteSpaceNormal));
+  const QString tip = Qt::convertFromPlainText(record, Qt::WhiteSpaceNormal);
+  // A tooltip that is open on the label shows the new record at once, not the one it opened with.
+  if (QToolTip::isVisible() && QToolTip::text() == Label3->toolTip()) {
+    QToolTip::showText(QCursor::pos(), tip, Label3);
+  }
+  Label3->setToolTip(tip);
+  announcer_->Announce(record);
 }
 
 void Form1::FocusQueryBox() { Text1->setFocus(); }

@@ -12,6 +12,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class ResultAnnouncer;
 
 class Form1 : public QWidget, public pavrel::WindowOperations {
   Q_OBJECT
@@ -39,6 +40,7 @@ class Form1 : public QWidget, public pavrel::WindowOperations {
   QLabel* Label3;
   QPushButton* Command1;
   QLabel* Label4;
+  ResultAnnouncer* announcer_;  // speaks each result to screen readers
 };
 
 #endif  // PAVREL_WINDOW_FORM1_H_

@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QTextDocumentFragment>
 #include <QTimer>
+#include <QToolTip>
 #include <memory>
 
 #include "gtest/gtest.h"
@@ -162,6 +163,17 @@ TEST_F(Form1Test, MissingTableShowsTheMessageAndLeavesTheResult) {
   Play("中\r");
   EXPECT_EQ(boxes_, QStringList{"Pavrel: 当前目录下缺少 data.txt 文件！"});
   EXPECT_EQ(Label3()->text(), "字 pbf");
+}
+
+// A lookup that no key or click started (which would close the tooltip) while the mouse rests on
+// the result: the open tooltip shows the new record.
+TEST_F(Form1Test, OpenTooltipShowsTheCurrentRecord) {
+  Play("字\r");
+  QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), Label3()->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(Label3(), &hover);
+  ASSERT_TRUE(QToolTip::isVisible());
+  form_->SetResultText(U"中 khk");
+  EXPECT_EQ(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText(), "中 khk");
 }
 
 }  // namespace
