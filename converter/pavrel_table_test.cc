@@ -71,13 +71,14 @@ const ConvertCase kConvertCases[] = {
     {"Rime columns in a flow list, excluded codes",
      {{"in",
        "---\ncolumns: [weight, 'code', \"text\"]  # weights first\nencoder:\n  exclude_patterns:\n"
-       "    # the z key types symbols\n    - '^z.*$'\n...\n10\tpbf\t字\n1\tzzz\t字\n5\tzzpp\t亻\n"
-       "3\twth\t亻\n1\tzzd\t⑴\n"}},
+       "    # the z key types symbols\n    - '^z.*$'\n    - "
+       "((a+)+)+$\n...\n10\tpbf\t字\n1\tzzz\t字\n"
+       "5\tzzpp\t亻\n3\twth\t亻\n1\tzzd\t⑴\n1\taaaaaaaaaaaaaaaaaaaaaaaaaaaaaab\t工作\n"}},
      false,
      "in",
      0,
      U"字 pbf\r\n亻 wth\r\n",
-     "left out 3 excluded codes\n"},
+     "left out 1 phrase and 3 excluded codes\n"},
     {"Rime columns in a block list after a list of mappings",
      {{"in",
        "---\nencoder:\n  exclude_patterns: [\n    x ]\n  rules:\n    - length_equal: 2\n"

@@ -92,10 +92,13 @@ void ReadRime(TextLines& lines, Reading& reading, std::vector<std::regex> exclud
   }
   for (const std::string& pattern : header["encoder.exclude_patterns"]) {
     try {
-      excluded.emplace_back(pattern);
+      // Matched in polynomial time, so that no pattern, however nested, can make a code take
+      // forever; such a pattern cannot hold back-references.
+      excluded.emplace_back(pattern, std::regex::ECMAScript | std::regex_constants::__polynomial);
     } catch (const std::regex_error&) {
-      throw FileError(lines.path(),
-                      "the exclude pattern \"" + pattern + "\" is not a valid regular expression");
+      throw FileError(lines.path(), "the exclude pattern \"" + pattern +
+                                        "\" is not a valid regular expression (back-references "
+                                        "are not supported)");
     }
   }
 
