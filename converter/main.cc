@@ -69,8 +69,8 @@ character or are longer than 32 characters.
 
 OUTPUT is replaced at once, never half written; an existing OUTPUT is kept unless --force is
 given, and a replaced one keeps its permissions (a symbolic link stays and its file is
-replaced). A summary goes to standard error, and on a terminal a progress line while a large
-INPUT is read.
+replaced). A device or pipe, such as /dev/stdout, is written into, never replaced. A summary
+goes to standard error, and on a terminal a progress line while a large INPUT is read.
 
 Options:
   --force     replace OUTPUT if it exists
@@ -181,15 +181,11 @@ double SteadySeconds() {
 // Converts the input into the output; throws ConvertError.
 void Convert(const Options& options) {
   // Checked before the input is read, so that a refusal costs nothing; the write checks again.
-  const bool to_file = options.output != "-";
   std::error_code error;
-  if (to_file && std::filesystem::is_directory(options.output, error)) {
+  if (options.output != "-" && std::filesystem::is_directory(options.output, error)) {
     throw FileError(options.output, "is a folder; name the file to write");
   }
-  if (to_file && !options.force &&
-      std::filesystem::exists(std::filesystem::symlink_status(options.output, error))) {
-    throw FileError(options.output, kOutputExists);
-  }
+  if (!options.force && IsReplaced(options.output)) throw FileError(options.output, kOutputExists);
 
   TableBuilder table;
   std::vector<LeftOutEntry> listed;
@@ -209,11 +205,7 @@ void Convert(const Options& options) {
   if (table.characters() == 0) {
     throw FileError(options.input, "holds no character that can go into the table");
   }
-  if (to_file) {
-    WriteFileAtomically(options.output, table.Cp936Text(), options.force);
-  } else {
-    WriteStandardOutput(table.Cp936Text());
-  }
+  WriteTable(options.output, table.Cp936Text(), options.force);
   PrintSummary(table, options.output, listed);
 }
 

@@ -29,10 +29,12 @@ std::string ReadFile(const std::filesystem::path& path) {
   return bytes.str();
 }
 
-// Runs pavrel-table in the current directory, after the shell words `before`; returns its exit
-// status and its standard error.
-int RunTool(const std::string& args, std::string& err, const std::string& before = "") {
-  const int status = std::system((before + PAVREL_TABLE_BINARY " " + args + " 2>err").c_str());
+// Runs pavrel-table in the current directory, between the shell words `before` and `after`;
+// returns the exit status and pavrel-table's standard error.
+int RunTool(const std::string& args, std::string& err, const std::string& before = "",
+            const std::string& after = "") {
+  const int status =
+      std::system((before + PAVREL_TABLE_BINARY " " + args + " 2>err" + after).c_str());
   err = ReadFile("err");
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -272,6 +274,16 @@ TEST(PavrelTableTest, CommandLine) {
   ASSERT_EQ(stat("data.txt", &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
   EXPECT_TRUE(std::filesystem::is_symlink("link"));
+
+  // A pipe is written into, never replaced.
+  ASSERT_EQ(mkfifo("pipe", 0600), 0);
+  for (const char* force : {"", "--force "}) {
+    EXPECT_EQ(
+        RunTool(force + "in pipe"s, err, "timeout 5 cat pipe >out & ", "; s=$?; wait; exit $s"), 0)
+        << err;
+    EXPECT_EQ(ReadFile("out"), "\xD7\xD6 pbf\r\n");
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo("pipe"));
 
   // Standard input and output.
   EXPECT_EQ(RunTool("- - >out", err, "cat in | "), 0);
