@@ -44,7 +44,7 @@ standard output. The kind of INPUT is recognised by its content:
   an ibus-table database  an SQLite 3 file whose table `phrases` has the columns id, tabkeys
                           (the code) and phrase (the text), for example
                           /usr/share/ibus-table/tables/wubi-haifeng86.db (ibus-table-wubi);
-                          not from standard input
+                          not from standard input or a pipe
   a Rime dictionary       a YAML header from a line "---" to a line "...", then lines of
                           tab-separated columns as its `columns:` name them (text and code by
                           default), for example /usr/share/rime-data/wubi86.dict.yaml

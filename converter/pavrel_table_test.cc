@@ -285,10 +285,12 @@ TEST(PavrelTableTest, CommandLine) {
   }
   EXPECT_TRUE(std::filesystem::is_fifo("pipe"));
 
-  // Standard input and output.
-  EXPECT_EQ(RunTool("- - >out", err, "cat in | "), 0);
-  EXPECT_EQ(ReadFile("out"), "\xD7\xD6 pbf\r\n");
-  EXPECT_NE(err.find("to standard output; "), std::string::npos) << err;
+  // Standard input and output, and a pipe by its name.
+  for (const char* input : {"-", "/dev/stdin"}) {
+    EXPECT_EQ(RunTool(input + " - >out"s, err, "cat in | "), 0) << err;
+    EXPECT_EQ(ReadFile("out"), "\xD7\xD6 pbf\r\n");
+    EXPECT_NE(err.find("to standard output; "), std::string::npos) << err;
+  }
 }
 
 TEST(PavrelTableTest, ProgressOnlyOnATerminalAfterASecond) {
