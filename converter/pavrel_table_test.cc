@@ -215,7 +215,14 @@ const ConvertCase kConvertCases[] = {
      1,
      U"",
      "in: not an ibus-table database"},
-    {"no character at all", {{"in", "中文 khyy\n"}}, false, "in", 1, U"", "in: holds no character"},
+    {"no character at all",
+     {{"in", "中文 khyy\n字 \x1B[2J\n"}},
+     false,
+     "-v in",
+     1,
+     U"",
+     "  in:2: unusable code: 字 <U+001B>[2J\npavrel-table: in: holds no character that can go "
+     "into the table; left out 1 phrase and 1 unusable code\n"},
     {"missing input", {}, false, "in", 1, U"", "in: cannot open: No such file"},
 };
 
