@@ -198,6 +198,9 @@ void Convert(const Options& options) {
     throw FileError(options.output, "is a folder; name the file to write");
   }
   if (!options.force && IsReplaced(options.output)) throw FileError(options.output, kOutputExists);
+  if (options.input != "-" && std::filesystem::equivalent(options.input, options.output, error)) {
+    throw FileError(options.output, "is INPUT itself; name another file to write");
+  }
 
   TableBuilder table;
   std::vector<LeftOutEntry> listed;

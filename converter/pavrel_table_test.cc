@@ -262,6 +262,8 @@ TEST(PavrelTableTest, CommandLine) {
   EXPECT_NE(err.find("folder: is a folder"), std::string::npos) << err;
   EXPECT_EQ(RunTool("in missing/data.txt", err), 1);
   EXPECT_NE(err.find("missing: cannot create a file in this folder"), std::string::npos) << err;
+  EXPECT_EQ(RunTool("--force in in", err), 1);
+  EXPECT_EQ(err, "pavrel-table: in: is INPUT itself; name another file to write\n");
   EXPECT_EQ(RunTool("--bad in", err), 2);
   EXPECT_EQ(RunTool("--version >out", err), 0);
   EXPECT_TRUE(ReadFile("out").starts_with("pavrel-table ")) << ReadFile("out");
