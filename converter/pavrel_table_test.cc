@@ -72,7 +72,7 @@ const ConvertCase kConvertCases[] = {
      "unencodable character\n  in:12: phrase: 中文 khyy\n  in:13: unencodable"},
     {"Rime columns in a flow list, excluded codes",
      {{"in",
-       "---\ncolumns: [weight, 'code', \"text\"]  # weights first\nencoder:\n  exclude_patterns:\n"
+       "--- \ncolumns: [weight, 'code', \"text\"]  # weights first\nencoder:\n  exclude_patterns:\n"
        "    # the z key types symbols\n    - '^z.*$'\n    - "
        "((a+)+)+$\n...\n10\tpbf\t字\n1\tzzz\t字\n"
        "5\tzzpp\t亻\n3\twth\t亻\n1\tzzd\t⑴\n1\taaaaaaaaaaaaaaaaaaaaaaaaaaaaaab\t工作\n"}},
@@ -101,7 +101,7 @@ const ConvertCase kConvertCases[] = {
      {{"in", "---\nimport_tables:\n  - a\n  - b\n...\n字\tpbf\n"},
       {"a.dict.yaml", "---\nimport_tables: [c]\n...\n中\tk\n"},
       {"b.dict.yaml", "---\ncolumns: [code, text]\n...\nkhk\t中\ng\t一\n"},
-      {"c.dict.yaml", "# c\n---\n...\n中\tkh\n工\ta\n"}},
+      {"c.dict.yaml", "# c\n--- # c\n... \n中\tkh\n工\ta\n"}},
      false,
      "in",
      0,
