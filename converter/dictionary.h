@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "converter/progress.h"
@@ -51,6 +52,9 @@ void ReadDictionary(const std::filesystem::path& path, const EntrySink& sink, Pr
 class TextLines;
 void ReadIbusTable(const std::filesystem::path& path, const EntrySink& sink, Progress* progress);
 void ReadTextDictionary(TextLines& lines, const EntrySink& sink, Progress* progress);
+// Reads up to the first line that is neither blank nor a comment, into `line`, and says whether
+// it opens a Rime dictionary's header ("---").
+bool OpensRimeDictionary(TextLines& lines, std::u32string& line);
 // Reads a Rime dictionary whose first content line, "---", `lines` has just returned.
 void ReadRimeDictionary(TextLines& lines, const EntrySink& sink, Progress* progress);
 

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -44,7 +45,7 @@ standard output. The kind of INPUT is recognised by its content:
   an ibus-table database  an SQLite 3 file whose table `phrases` has the columns id, tabkeys
                           (the code) and phrase (the text), for example
                           /usr/share/ibus-table/tables/wubi-haifeng86.db (ibus-table-wubi);
-                          not from standard input
+                          not from standard input or a pipe
   a Rime dictionary       a YAML header from a line "---" to a line "...", then lines of
                           tab-separated columns as its `columns:` name them (text and code by
                           default), for example /usr/share/rime-data/wubi86.dict.yaml
@@ -69,8 +70,8 @@ character or are longer than 32 characters.
 
 OUTPUT is replaced at once, never half written; an existing OUTPUT is kept unless --force is
 given, and a replaced one keeps its permissions (a symbolic link stays and its file is
-replaced). A summary goes to standard error, and on a terminal a progress line while a large
-INPUT is read.
+replaced). A device or pipe, such as /dev/stdout, is written into, never replaced. A summary
+goes to standard error, and on a terminal a progress line while a large INPUT is read.
 
 Options:
   --force     replace OUTPUT if it exists
@@ -151,8 +152,8 @@ std::string_view ReasonName(Outcome outcome, bool many) {
   return "";
 }
 
-void PrintSummary(const TableBuilder& table, const std::filesystem::path& output,
-                  const std::vector<LeftOutEntry>& listed) {
+// What was left out, by reason: "nothing", "1 phrase", "1 phrase and 2 excluded codes".
+std::string LeftOut(const TableBuilder& table) {
   std::vector<std::string> reasons;
   for (std::size_t i = 1; i < kOutcomes; ++i) {
     const std::size_t n = table.counts()[i];
@@ -165,13 +166,24 @@ void PrintSummary(const TableBuilder& table, const std::filesystem::path& output
     for (std::size_t i = 1; i + 1 < reasons.size(); ++i) left_out += ", " + reasons[i];
     left_out += " and " + reasons.back();
   }
-  std::cerr << "pavrel-table: wrote " << Count(table.characters(), "character", "characters")
-            << " with " << Count(table.codes(), "code", "codes") << " to "
-            << (output == "-" ? "standard output" : output.string()) << "; left out " << left_out
-            << "\n";
-  for (const LeftOutEntry& e : listed) {
-    std::cerr << "  " << e.where << ": " << ReasonName(e.outcome, false) << ": " << e.entry << "\n";
+  return left_out;
+}
+
+// `text` for a terminal: control characters, which a hostile dictionary could use to redraw
+// the terminal, shown as <U+001B>, and at most 40 characters of it.
+std::string Printable(std::u32string_view text) {
+  constexpr std::size_t kShown = 40;
+  std::string out;
+  for (const char32_t c : text.substr(0, kShown)) {
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
+      char hex[16];
+      std::snprintf(hex, sizeof hex, "<U+%04X>", static_cast<unsigned>(c));
+      out += hex;
+    } else {
+      out += EncodeUtf8(std::u32string_view(&c, 1));
+    }
   }
+  return text.size() > kShown ? out + "..." : out;
 }
 
 double SteadySeconds() {
@@ -181,14 +193,13 @@ double SteadySeconds() {
 // Converts the input into the output; throws ConvertError.
 void Convert(const Options& options) {
   // Checked before the input is read, so that a refusal costs nothing; the write checks again.
-  const bool to_file = options.output != "-";
   std::error_code error;
-  if (to_file && std::filesystem::is_directory(options.output, error)) {
+  if (options.output != "-" && std::filesystem::is_directory(options.output, error)) {
     throw FileError(options.output, "is a folder; name the file to write");
   }
-  if (to_file && !options.force &&
-      std::filesystem::exists(std::filesystem::symlink_status(options.output, error))) {
-    throw FileError(options.output, kOutputExists);
+  if (!options.force && IsReplaced(options.output)) throw FileError(options.output, kOutputExists);
+  if (options.input != "-" && std::filesystem::equivalent(options.input, options.output, error)) {
+    throw FileError(options.output, "is INPUT itself; name another file to write");
   }
 
   TableBuilder table;
@@ -202,19 +213,24 @@ void Convert(const Options& options) {
           return;
         const std::string where =
             entry.file->string() + (entry.row ? ": row id " : ":") + std::to_string(entry.line);
-        listed.push_back({where, outcome, EncodeUtf8(entry.text) + " " + EncodeUtf8(entry.code)});
+        listed.push_back({where, outcome, Printable(entry.text) + " " + Printable(entry.code)});
       },
       &progress);
   progress.Finish();
+  if (table.characters() > 0) {
+    WriteTable(options.output, table.Cp936Text(), options.force);
+    std::cerr << "pavrel-table: wrote " << Count(table.characters(), "character", "characters")
+              << " with " << Count(table.codes(), "code", "codes") << " to "
+              << (options.output == "-" ? "standard output" : options.output.string())
+              << "; left out " << LeftOut(table) << "\n";
+  }
+  for (const LeftOutEntry& e : listed) {
+    std::cerr << "  " << e.where << ": " << ReasonName(e.outcome, false) << ": " << e.entry << "\n";
+  }
   if (table.characters() == 0) {
-    throw FileError(options.input, "holds no character that can go into the table");
+    throw FileError(options.input,
+                    "holds no character that can go into the table; left out " + LeftOut(table));
   }
-  if (to_file) {
-    WriteFileAtomically(options.output, table.Cp936Text(), options.force);
-  } else {
-    WriteStandardOutput(table.Cp936Text());
-  }
-  PrintSummary(table, options.output, listed);
 }
 
 }  // namespace

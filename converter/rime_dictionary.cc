@@ -24,12 +24,21 @@ struct Reading {
   std::vector<std::filesystem::path> done;  // those read whole; imported again, they add nothing
 };
 
+// Whether `line` is the YAML marker `marker` ("---" or "..."), which blanks and a comment may
+// follow.
+bool IsMarker(std::u32string_view line, std::u32string_view marker) {
+  if (!line.starts_with(marker)) return false;
+  line.remove_prefix(marker.size());
+  const std::size_t rest = line.find_first_not_of(U" \t");
+  return rest == line.npos || (rest > 0 && line[rest] == U'#');
+}
+
 // The header's lines, up to the line "..." that ends it.
 std::vector<std::string> HeaderLines(TextLines& lines) {
   const std::size_t start = lines.number();
   std::vector<std::string> header;
   for (std::u32string line; lines.Next(line);) {
-    if (line == U"...") return header;
+    if (IsMarker(line, U"...")) return header;
     header.push_back(EncodeUtf8(line));
   }
   throw LineError(lines.path(), start,
@@ -63,9 +72,9 @@ void ReadImport(const TextLines& lines, const std::string& name, Reading& readin
   }
   TextLines imported(file.get(), path, reading.progress);
   std::u32string line;
-  while (imported.Next(line) && (line.empty() || line.front() == U'#')) {
+  if (!OpensRimeDictionary(imported, line)) {
+    throw FileError(path, "is not a Rime dictionary (no YAML header)");
   }
-  if (line != U"---") throw FileError(path, "is not a Rime dictionary (no YAML header)");
   reading.open.push_back(path);
   ReadRime(imported, reading, excluded);
   reading.open.pop_back();
@@ -92,10 +101,13 @@ void ReadRime(TextLines& lines, Reading& reading, std::vector<std::regex> exclud
   }
   for (const std::string& pattern : header["encoder.exclude_patterns"]) {
     try {
-      excluded.emplace_back(pattern);
+      // Matched in polynomial time, so that no pattern, however nested, can make a code take
+      // forever; such a pattern cannot hold back-references.
+      excluded.emplace_back(pattern, std::regex::ECMAScript | std::regex_constants::__polynomial);
     } catch (const std::regex_error&) {
-      throw FileError(lines.path(),
-                      "the exclude pattern \"" + pattern + "\" is not a valid regular expression");
+      throw FileError(lines.path(), "the exclude pattern \"" + pattern +
+                                        "\" is not a valid regular expression (back-references "
+                                        "are not supported)");
     }
   }
 
@@ -124,6 +136,12 @@ void ReadRime(TextLines& lines, Reading& reading, std::vector<std::regex> exclud
 }
 
 }  // namespace
+
+bool OpensRimeDictionary(TextLines& lines, std::u32string& line) {
+  while (lines.Next(line) && (line.empty() || line.front() == U'#')) {
+  }
+  return IsMarker(line, U"---");
+}
 
 void ReadRimeDictionary(TextLines& lines, const EntrySink& sink, Progress* progress) {
   Reading reading{sink, progress, {}, {}};

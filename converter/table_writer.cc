@@ -78,10 +78,24 @@ std::filesystem::path FollowLinks(std::filesystem::path path) {
   return path;
 }
 
-}  // namespace
+// Whether `path` is a device, a pipe or a socket, which are written into instead of replaced.
+bool IsStream(const std::filesystem::path& path) {
+  struct stat info;
+  return path == "-" ||
+         (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode));
+}
 
-void WriteStandardOutput(std::string_view bytes) {
-  WriteAll(STDOUT_FILENO, bytes, "standard output");
+void WriteStream(const std::filesystem::path& path, std::string_view bytes) {
+  if (path == "-") return WriteAll(STDOUT_FILENO, bytes, "standard output");
+  const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) throw FileError(path, "cannot open: " + ErrnoText());
+  try {
+    WriteAll(fd, bytes, path);
+  } catch (...) {
+    close(fd);
+    throw;
+  }
+  if (close(fd) != 0) throw FileError(path, "cannot write: " + ErrnoText());
 }
 
 void WriteFileAtomically(const std::filesystem::path& name, std::string_view bytes, bool replace) {
@@ -102,6 +116,18 @@ void WriteFileAtomically(const std::filesystem::path& name, std::string_view byt
     throw FileError(path, errno == EEXIST ? kOutputExists : "cannot write: " + ErrnoText());
   }
   temp.Release();
+}
+
+}  // namespace
+
+bool IsReplaced(const std::filesystem::path& path) {
+  std::error_code error;
+  return !IsStream(path) && std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+void WriteTable(const std::filesystem::path& path, std::string_view bytes, bool replace) {
+  if (IsStream(path)) return WriteStream(path, bytes);
+  WriteFileAtomically(path, bytes, replace);
 }
 
 }  // namespace pavrel

@@ -91,9 +91,7 @@ void ReadList(TextLines& lines, std::u32string& line, const EntrySink& sink) {
 
 void ReadTextDictionary(TextLines& lines, const EntrySink& sink, Progress* progress) {
   std::u32string line;
-  while (lines.Next(line) && (line.empty() || line.front() == U'#')) {
-  }
-  if (line == U"---") return ReadRimeDictionary(lines, sink, progress);
+  if (OpensRimeDictionary(lines, line)) return ReadRimeDictionary(lines, sink, progress);
   if (IsFcitxHeaderLine(line)) return ReadFcitxTable(lines, line, sink);
   if (!line.empty()) ReadList(lines, line, sink);
 }
