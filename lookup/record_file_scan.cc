@@ -192,8 +192,8 @@ namespace {
 // The quotes of a block are paired by their parity, which is right as long as every quote that
 // opens a pair opens a record too: then the delimiters outside the pairs end the records, and a
 // record begins after each of them or after an opening quote. The first quote that breaks this
-// ends the search, at the start of its record.
-// Inlined into its callers, so that the AVX2 one inlines the AVX2 helpers too.
+// ends the search, at the start of its record. Inlined into its callers, so that the AVX2 one
+// inlines the AVX2 helpers too.
 template <BlockBits (*Classify)(const char*, char), std::uint64_t (*Parity)(std::uint64_t)>
 [[gnu::always_inline]] inline ScanStop ScanBlocks(const char* begin, const char* end,
                                                   KeyPattern key) {
@@ -262,12 +262,22 @@ __attribute__((target("avx2,pclmul"))) std::uint64_t Mask64(__m256i low_hits, __
          std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(high_hits))} << 32;
 }
 
+// Quote, comma, CR and LF differ in their low four bits: a byte is one of them if it equals the
+// entry of this table at its low four bits (bytes from 0x80 look up 0 and match nothing).
+__attribute__((target("avx2,pclmul"))) __m256i ShapingHits(__m256i bytes) {
+  const __m256i table =
+      _mm256_setr_epi8(-1, -1, '"', -1, -1, -1, -1, -1, -1, -1, '\n', -1, ',', '\r', -1, -1, -1, -1,
+                       '"', -1, -1, -1, -1, -1, -1, -1, '\n', -1, ',', '\r', -1, -1);
+  return _mm256_cmpeq_epi8(_mm256_shuffle_epi8(table, bytes), bytes);
+}
+
 __attribute__((target("avx2,pclmul"))) BlockBits ClassifyBlockAvx2(const char* p, char key) {
   const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
   const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
   const __m256i quote = _mm256_set1_epi8('"'), wanted = _mm256_set1_epi8(key);
-  return {Mask64(_mm256_cmpeq_epi8(low, quote), _mm256_cmpeq_epi8(high, quote)),
-          Mask64(DelimiterHitsAvx2(p), DelimiterHitsAvx2(p + 32)),
+  const std::uint64_t quotes =
+      Mask64(_mm256_cmpeq_epi8(low, quote), _mm256_cmpeq_epi8(high, quote));
+  return {quotes, Mask64(ShapingHits(low), ShapingHits(high)) & ~quotes,
           Mask64(_mm256_cmpeq_epi8(low, wanted), _mm256_cmpeq_epi8(high, wanted))};
 }
 
@@ -290,6 +300,10 @@ ScanStop SkipRecordsWithoutKey(const char* begin, const char* end, KeyPattern ke
   static const bool has_avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("pclmul");
   if (has_avx2) return ScanBlocksAvx2(begin, end, key);
 #endif
+  return SkipRecordsWithoutKeyPortably(begin, end, key);
+}
+
+ScanStop SkipRecordsWithoutKeyPortably(const char* begin, const char* end, KeyPattern key) {
   return ScanBlocks<ClassifyBlock, PrefixParity>(begin, end, key);
 }
 

@@ -41,6 +41,9 @@ ScanStop SkipUnquotedRecordsUntilEmpty(const char* begin, const char* end);
 // back further than its 64 bytes. The key's lead byte is none of space, quote, comma, CR, LF.
 ScanStop SkipRecordsWithoutKey(const char* begin, const char* end, KeyPattern key);
 
+// The same without the instructions that only some CPUs have, which the above uses where it can.
+ScanStop SkipRecordsWithoutKeyPortably(const char* begin, const char* end, KeyPattern key);
+
 }  // namespace pavrel
 
 #endif  // PAVREL_LOOKUP_RECORD_FILE_SCAN_H_
