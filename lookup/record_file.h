@@ -89,7 +89,7 @@ class RecordFile {
 
   FileStamp opened_;  // before stream_, which fills it in when it is opened
   std::unique_ptr<std::FILE, Closer> stream_;
-  std::uintmax_t unread_size_;  // bytes of the file as opened that are not yet in the buffer
+  std::uintmax_t unread_size_ = 0;  // bytes of the file as opened that are not yet in the buffer
   std::vector<char> buffer_;
   std::size_t pos_ = 0;  // next unread byte in buffer_
   std::size_t end_ = 0;  // end of the valid bytes in buffer_
