@@ -1,7 +1,8 @@
 // How long one lookup takes, beside the one-pass baseline (the same file read through with the
 // same buffer size, its line ends counted with memchr), on generated Wubi-like tables of 21
-// thousand, 1 million and 10 million records and on a 1 GiB table of one field. The ratio of a
-// lookup that finds nothing to its baseline is the counter vs_baseline.
+// thousand, 1 million and 10 million records, the first and last also with every record quoted,
+// and on a 1 GiB table of one field. The ratio of a lookup that finds nothing to its baseline is
+// the counter vs_baseline.
 //
 // Run: build/bench/lookup_bench [--table=PATH] [--query=字] [Google Benchmark flags]
 // With --table, only that table is measured, for the query given (default: one that no table
@@ -168,6 +169,9 @@ int main(int argc, char** argv) {
     for (const auto& [name, records] :
          {std::pair{"wubi_21k", 21'000}, {"wubi_1m", 1'000'000}, {"wubi_10m", 10'000'000}}) {
       RegisterTable(name, WriteWubiLikeTable(scratch.path() / name, records));
+      if (records == 1'000'000) continue;
+      const std::string quoted = name + std::string("_quoted");
+      RegisterTable(quoted, WriteWubiLikeTable(scratch.path() / quoted, records, true));
     }
     const BenchTable single = WriteSingleFieldTable(scratch.path() / "single_field_1g", 1 << 30);
     CountLineEnds(single.path);  // the first read of a sparse file fills the page cache slowly

@@ -14,7 +14,8 @@
 
 namespace pavrel {
 
-BenchTable WriteWubiLikeTable(const std::filesystem::path& folder, std::int64_t records) {
+BenchTable WriteWubiLikeTable(const std::filesystem::path& folder, std::int64_t records,
+                              bool quoted) {
   std::filesystem::create_directories(folder);
   BenchTable table{folder / "data.txt", {}, {}, {}};
   std::ofstream out(table.path, std::ios::binary);
@@ -31,7 +32,7 @@ BenchTable WriteWubiLikeTable(const std::filesystem::path& folder, std::int64_t 
       record += ' ';
       record.append(code, length);
     }
-    out << record << "\r\n";
+    out << (quoted ? "\"" + record + "\"\r\n" : record + "\r\n");
     return std::string{lead, trail};
   };
   table.first_key = DecodeCp936(write_record(static_cast<char>(0xB0), static_cast<char>(0xA1)));

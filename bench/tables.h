@@ -20,8 +20,10 @@ struct BenchTable {
 };
 
 // Writes `folder`/data.txt with `records` Wubi-like records in code page 936: a GB2312 character,
-// a space, one to four of its codes (the 1- to 4-letter prefixes of one code), CR LF.
-BenchTable WriteWubiLikeTable(const std::filesystem::path& folder, std::int64_t records);
+// a space, one to four of its codes (the 1- to 4-letter prefixes of one code), CR LF. With
+// `quoted`, each record is in double quotes, as programs that quote every field write it.
+BenchTable WriteWubiLikeTable(const std::filesystem::path& folder, std::int64_t records,
+                              bool quoted = false);
 
 // Writes `folder`/data.txt as a sparse file of `bytes` zero bytes: one field without delimiters.
 BenchTable WriteSingleFieldTable(const std::filesystem::path& folder, std::int64_t bytes);

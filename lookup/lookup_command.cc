@@ -8,8 +8,13 @@ namespace pavrel {
 
 namespace {
 
-// Scans the table and shows the outcome. A failure throws out of it with the file closed.
-void ShowFirstMatch(WindowOperations& window, const std::u32string& query) {
+// A table changed during every one of this many runs gets the message.
+constexpr int kRuns = 3;
+
+// Scans the table once. Returns false, with nothing shown but 无法查询, if the table changed
+// while it was read: then what was read may be a record made of two versions, or a record
+// missed between them. A failure throws out of it with the file closed.
+bool ShowFirstMatch(WindowOperations& window, const std::u32string& query) {
   RecordFile file = OpenRecordFile(kTablePath);
   std::u32string record;
   // The first record is read alone: once it misses, the label shows kNotFoundText while the rest
@@ -20,8 +25,11 @@ void ShowFirstMatch(WindowOperations& window, const std::u32string& query) {
     window.SetResultText(kNotFoundText);
     found = FindRecordWithKey(file, query, record);
   }
+  const bool changed = ChangedSinceOpened(file);
   CloseRecordFile(file);
+  if (changed) return false;
   if (found) window.SetResultText(record);
+  return true;
 }
 
 }  // namespace
@@ -29,7 +37,10 @@ void ShowFirstMatch(WindowOperations& window, const std::u32string& query) {
 void RunLookup(WindowOperations& window) {
   try {
     const std::u32string query = window.GetQueryText();
-    ShowFirstMatch(window, query);
+    int runs = 1;
+    while (!ShowFirstMatch(window, query)) {
+      if (++runs > kRuns) throw RecordFileError("the table kept changing");
+    }
     window.FocusQueryBox();
     window.SetQuerySelection(0, 1);
   } catch (...) {

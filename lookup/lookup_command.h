@@ -18,9 +18,10 @@ constexpr char32_t kMissingTableMessage[] = U"当前目录下缺少 data.txt 文
 constexpr char kTablePath[] = "data.txt";
 
 // Runs one lookup in `window`. The table is opened afresh, read from its start up to the first
-// matching record, and closed on every path. Afterwards the result label shows the matching
-// record, or kNotFoundText, and the query box has the focus with its character selected. On any
-// failure the command shows kMissingTableMessage instead and leaves the label, focus and
+// matching record, and closed on every path. A table that changed while it was read is read
+// again, three times in all, and then counts as a failure. Afterwards the result label shows the
+// matching record, or kNotFoundText, and the query box has the focus with its character selected.
+// On any failure the command shows kMissingTableMessage instead and leaves the label, focus and
 // selection as the failure found them.
 void RunLookup(WindowOperations& window);
 

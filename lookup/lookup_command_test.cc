@@ -13,7 +13,8 @@ namespace pavrel {
 namespace {
 
 // A lookup that ends normally: the result label changes, the query box is focused and its
-// character selected, and no message is shown.
+// character selected, and no message is shown. Which record answers which query on any table is
+// the random comparison's in record_file_test.cc.
 struct FoundCase {
   const char* what;
   std::string table;
@@ -23,17 +24,10 @@ struct FoundCase {
 
 const FoundCase kFoundCases[] = {
     {"first record", "\xD7\xD6 pbf\n\xD6\xD0 khk\n", U"字", U"字 pbf"},
-    {"earlier of two records with the same key", "\xD6\xD0 k\n\xD6\xD0 khk\n", U"中", U"中 k"},
     {"record shown whole", "\xD7\xD6 pbf  pb \n", U"字", U"字 pbf  pb "},
     {"quoted record shown without its quotes", "\"\xD7\xD6 a,b\"\n", U"字", U"字 a,b"},
-    {"text after a comma is a record of its own", "\xD7\xD6 pbf,pbfg\n", U"p", U"pbfg"},
-    {"leading spaces are not part of the key", "   \xD7\xD6 pbf\n", U"字", U"字 pbf"},
     {"no record matches", "\xD7\xD6 pbf\n\xD6\xD0 khk\n", U"国", kNotFoundText},
-    {"no case folding", "A1\n", U"a", kNotFoundText},
-    {"no folding of full-width forms", "\xA3\xC1 1\n", U"A", kNotFoundText},
-    {"character outside the table's code page", "\xD7\xD6 pbf\n", U"\U00020000", kNotFoundText},
     {"empty query stops at a blank line", "a\n\nb\n", U"", U""},
-    {"empty query without an empty record", "a\nb\n", U"", kNotFoundText},
     {"empty table answers not found", "", U"字", kNotFoundText},
 };
 

@@ -6,7 +6,16 @@
 
 namespace pavrel {
 
-std::FILE* OpenRegularFile(const std::filesystem::path& path, std::uintmax_t& size) {
+namespace {
+
+FileStamp StampOf(const struct stat& info) {
+  return {static_cast<std::uintmax_t>(info.st_size), info.st_mtim.tv_sec, info.st_mtim.tv_nsec,
+          info.st_ctim.tv_sec, info.st_ctim.tv_nsec};
+}
+
+}  // namespace
+
+std::FILE* OpenRegularFile(const std::filesystem::path& path, FileStamp& stamp) {
   // Non-blocking, so that a FIFO without a writer cannot hold up the open; the flag does not
   // change how a regular file reads. Close-on-exec, so that no child inherits the table.
   const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -18,8 +27,15 @@ std::FILE* OpenRegularFile(const std::filesystem::path& path, std::uintmax_t& si
     close(fd);
     return nullptr;
   }
-  size = static_cast<std::uintmax_t>(info.st_size);
+  stamp = StampOf(info);
   return stream;
+}
+
+bool StampOpenFile(std::FILE* stream, FileStamp& stamp) {
+  struct stat info {};
+  if (fstat(fileno(stream), &info) != 0) return false;
+  stamp = StampOf(info);
+  return true;
 }
 
 }  // namespace pavrel

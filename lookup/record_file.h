@@ -11,6 +11,7 @@
 // record keeps at most kMaxRecordLength characters and the rest of it is read past. The file is
 // read as large as it was when opened; one that shrinks while it is read is a read failure, and
 // so is one that has grown past a last record that ran into that size, which may be cut short.
+// One rewritten in place, at any size, is told by ChangedSinceOpened.
 //
 // A comma, double quote, CR or LF byte is never half of a code page 936 character, so records
 // are cut over bytes and only the characters that are kept are decoded.
@@ -27,6 +28,8 @@
 #include <string_view>
 #include <vector>
 
+#include "lookup/open_table.h"
+
 namespace pavrel {
 
 // The most characters of one record that are kept.
@@ -38,25 +41,43 @@ class RecordFileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// An open record file. It closes itself when destroyed, however the reading ends.
+// An open record file. It closes itself when destroyed, however the reading ends. Every member
+// but Close may throw RecordFileError.
 class RecordFile {
  public:
+  // Opens a regular file for reading. A missing or unreadable file, a directory, a FIFO or a
+  // device is an error, so that a lookup never blocks on it or reads without end.
+  explicit RecordFile(const std::filesystem::path& path);
   RecordFile(RecordFile&&) = default;
   RecordFile& operator=(RecordFile&&) = default;
+
+  // Returns true when no unread data remains.
+  bool AtEnd();
+
+  // Reads the next record. Requires !AtEnd().
+  std::u32string ReadRecord();
+
+  // Reads the next record like ReadRecord, but decodes it only if its first character is `key`
+  // (if it is empty, for an empty `key`): then stores it in `record` and returns true. Otherwise
+  // reads past it and returns false. Requires !AtEnd().
+  bool ReadRecordWithKey(std::u32string_view key, std::u32string& record);
+
+  // Reads records like ReadRecordWithKey until one matches and returns true, or until the end of
+  // the file and returns false. It searches the bytes for the key instead of reading record by
+  // record, many times faster; for the empty key, only up to each double quote.
+  bool FindRecordWithKey(std::u32string_view key, std::u32string& record);
+
+  // Tells whether the open file's size, modification or change time differs from when it was
+  // opened: whether what was read may mix two versions of it. Requires an open file.
+  bool ChangedSinceOpened();
+
+  // Releases the file; afterwards it reads as ended.
+  void Close();
 
  private:
   struct Closer {
     void operator()(std::FILE* stream) const { std::fclose(stream); }
   };
-
-  RecordFile(std::FILE* stream, std::uintmax_t size);
-
-  friend RecordFile OpenRecordFile(const std::filesystem::path& path);
-  friend bool AtEnd(RecordFile& file);
-  friend std::u32string ReadRecord(RecordFile& file);
-  friend bool ReadRecordWithKey(RecordFile& file, std::u32string_view key, std::u32string& record);
-  friend bool FindRecordWithKey(RecordFile& file, std::u32string_view key, std::u32string& record);
-  friend void CloseRecordFile(RecordFile& file);
 
   std::size_t Fill(std::size_t wanted);
   bool OpenQuote();
@@ -65,43 +86,28 @@ class RecordFile {
   void SkipField(bool quoted);
   void SkipSpaces();
   void FinishRecord(bool quoted);
-  struct KeyBytes;  // how a key looks in the file's bytes
-  static KeyBytes EncodeKey(std::u32string_view key);
-  void SkipRecordsWithoutKey(const KeyBytes& key);
 
+  FileStamp opened_;  // before stream_, which fills it in when it is opened
   std::unique_ptr<std::FILE, Closer> stream_;
-  std::uintmax_t unread_size_;  // bytes of the file as opened that are not yet in the buffer
+  std::uintmax_t unread_size_ = 0;  // bytes of the file as opened that are not yet in the buffer
   std::vector<char> buffer_;
   std::size_t pos_ = 0;  // next unread byte in buffer_
   std::size_t end_ = 0;  // end of the valid bytes in buffer_
   bool grown_ = false;   // the file was longer at the last read than when opened
 };
 
-// The operations of one lookup: the four plain ones, then two that read past the records that do
-// not match without decoding them. Every one of them may throw RecordFileError.
-
-// Opens a regular file for reading. A missing or unreadable file, a directory, a FIFO or a device
-// is an error, so that a lookup never blocks on it or reads without end.
-RecordFile OpenRecordFile(const std::filesystem::path& path);
-
-// Returns true when no unread data remains.
-bool AtEnd(RecordFile& file);
-
-// Reads the next record. Requires !AtEnd(file).
-std::u32string ReadRecord(RecordFile& file);
-
-// Reads the next record like ReadRecord, but decodes it only if its first character is `key` (if
-// it is empty, for an empty `key`): then stores it in `record` and returns true. Otherwise reads
-// past it and returns false. Requires !AtEnd(file).
-bool ReadRecordWithKey(RecordFile& file, std::u32string_view key, std::u32string& record);
-
-// Reads records like ReadRecordWithKey until one matches and returns true, or until the end of
-// the file and returns false. Between quotes and buffer edges it searches the bytes for the key
-// instead of reading record by record, many times faster.
-bool FindRecordWithKey(RecordFile& file, std::u32string_view key, std::u32string& record);
-
-// Releases the file; afterwards it reads as ended.
-void CloseRecordFile(RecordFile& file);
+// The reader's operations as free functions, in the words of the lookup command.
+inline RecordFile OpenRecordFile(const std::filesystem::path& path) { return RecordFile(path); }
+inline bool AtEnd(RecordFile& file) { return file.AtEnd(); }
+inline std::u32string ReadRecord(RecordFile& file) { return file.ReadRecord(); }
+inline bool ReadRecordWithKey(RecordFile& file, std::u32string_view key, std::u32string& record) {
+  return file.ReadRecordWithKey(key, record);
+}
+inline bool FindRecordWithKey(RecordFile& file, std::u32string_view key, std::u32string& record) {
+  return file.FindRecordWithKey(key, record);
+}
+inline bool ChangedSinceOpened(RecordFile& file) { return file.ChangedSinceOpened(); }
+inline void CloseRecordFile(RecordFile& file) { file.Close(); }
 
 }  // namespace pavrel
 

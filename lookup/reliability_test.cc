@@ -1,5 +1,6 @@
 // Lookups on tables that are special files or that change while they are looked up in.
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +8,7 @@
 #include <atomic>
 #include <filesystem>
 #include <functional>
+#include <random>
 #include <set>
 #include <string>
 #include <thread>
@@ -125,6 +127,47 @@ TEST(ReliabilityTest, LookupsWhileTheTableIsRewritten) {
   changer.join();
   EXPECT_GT(found, 0);
   EXPECT_EQ(CountOpenDescriptors(), descriptors);
+}
+
+// Versions of one size, larger than the reader's 64 KiB buffer: a blank line fills the buffer but
+// for the record of 字, whose letters tell the version and cross the buffer's edge.
+std::string EdgeVersion(char letter) {
+  std::string table(64 * 1024 - 4, '\n');
+  return table + "\xD7\xD6 " + std::string(12, letter) + "\n";
+}
+
+// Each run of a lookup reads the buffer's first fill, then shows 无法查询; the hook may then
+// overwrite the table in place, without truncating it, before the run reads on across the edge.
+// A run that read across such a rewrite must be retried, up to three runs, then the message.
+TEST(ReliabilityTest, RetriesLookupsThatReadAcrossAnInPlaceRewrite) {
+  TempDir dir;
+  char version = 'A';
+  dir.Write(kTablePath, EdgeVersion(version));
+  std::mt19937 random(13);
+  int messages = 0;
+  for (int i = 0; i < 300; ++i) {
+    TestWindow window;
+    window.query = U"字";
+    int runs = 0, disturbed = 0;
+    window.on_set_result = [&] {
+      if (window.result != kNotFoundText) return;
+      ++runs;
+      if (random() % 3 == 0) return;
+      ++disturbed;
+      version = version == 'Z' ? 'A' : static_cast<char>(version + 1);
+      const std::string bytes = EdgeVersion(version);
+      const int fd = open(kTablePath, O_WRONLY | O_CLOEXEC);
+      ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+      close(fd);
+    };
+    RunLookup(window);
+    const std::u32string expected = disturbed == 3 ? std::u32string(kMissingTableMessage)
+                                                   : U"字 " + std::u32string(12, version);
+    ASSERT_EQ(window.Answer(), expected) << "lookup " << i << " after " << disturbed << " rewrites";
+    EXPECT_EQ(runs, std::min(disturbed + 1, 3)) << "lookup " << i;
+    messages += disturbed == 3;
+  }
+  EXPECT_GT(messages, 0);
 }
 
 }  // namespace

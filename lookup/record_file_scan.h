@@ -1,0 +1,49 @@
+// The byte searches under the reader (record_file.h): delimiters, and the search for a record's
+// key that reads past the records that do not begin with it without decoding them.
+//
+// A search takes bytes [begin, end) of the reader's buffer, of which `begin` is a record's start
+// (its leading spaces or opening quote, not the LF of a CR LF). It never judges the last byte,
+// which may be a CR whose LF is still unread. It returns where it stopped: at a record that may
+// begin with the key (`found`), or at the start of a record that it could not read past whole,
+// from which the reader goes on record by record.
+
+#ifndef PAVREL_LOOKUP_RECORD_FILE_SCAN_H_
+#define PAVREL_LOOKUP_RECORD_FILE_SCAN_H_
+
+namespace pavrel {
+
+inline bool IsDelimiter(char byte) { return byte == ',' || byte == '\r' || byte == '\n'; }
+
+// Returns the first comma, CR or LF in [p, end), or end.
+const char* FindDelimiter(const char* p, const char* end);
+
+// A key's encoding: one byte, or a lead and a trail byte; no bytes for a key that no record can
+// begin with.
+struct KeyPattern {
+  unsigned char lead = 0, trail = 0;
+  int length = 1;
+};
+
+struct ScanStop {
+  const char* at;
+  bool found;
+};
+
+// Searches the unquoted records before the first double quote for one that begins with `key`.
+ScanStop SkipUnquotedRecordsWithoutKey(const char* begin, const char* end, KeyPattern key);
+
+// Searches the unquoted records before the first double quote for an empty one.
+ScanStop SkipUnquotedRecordsUntilEmpty(const char* begin, const char* end);
+
+// Searches quoted and unquoted records alike for one that begins with `key`, 64 bytes at a time.
+// It stops early at a double quote that only reading record by record can place (one inside an
+// unquoted record or after a closing quote) and at a key byte behind a run of spaces that goes
+// back further than its 64 bytes. The key's lead byte is none of space, quote, comma, CR, LF.
+ScanStop SkipRecordsWithoutKey(const char* begin, const char* end, KeyPattern key);
+
+// The same without the instructions that only some CPUs have, which the above uses where it can.
+ScanStop SkipRecordsWithoutKeyPortably(const char* begin, const char* end, KeyPattern key);
+
+}  // namespace pavrel
+
+#endif  // PAVREL_LOOKUP_RECORD_FILE_SCAN_H_
