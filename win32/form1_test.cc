@@ -2,9 +2,13 @@
 
 #include "win32/form1.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "lookup/test_files.h"
@@ -20,22 +24,38 @@ std::wstring TextOf(HWND hwnd) {
   return text;
 }
 
+// The message box on top, if one is open.
+HWND OpenBox() {
+  const HWND box = FindWindowW(L"#32770", nullptr);
+  return box != nullptr && IsWindowVisible(box) ? box : nullptr;
+}
+
 // The message boxes that appeared ("caption: text" and owner), dismissed from a timer inside
-// their modal loop.
+// their modal loop. A box is held open while during_box runs.
 std::vector<std::pair<std::wstring, HWND>> seen_boxes;
+std::function<void()> during_box;
+HWND held_box = nullptr;
 
 void CALLBACK DismissMessageBox(HWND, UINT, UINT_PTR, DWORD) {
-  const HWND box = FindWindowW(L"#32770", nullptr);
-  if (box == nullptr || !IsWindowVisible(box)) return;
+  const HWND box = OpenBox();
+  if (box == nullptr || box == held_box) return;
   seen_boxes.emplace_back(TextOf(box) + L": " + TextOf(GetDlgItem(box, 0xFFFF)),
                           GetWindow(box, GW_OWNER));
-  SendMessageW(box, WM_COMMAND, IDOK, 0);
+  if (during_box) {
+    held_box = box;
+    std::exchange(during_box, {})();
+    held_box = nullptr;
+  }
+  if (IsWindowVisible(box)) SendMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
 class Form1Test : public testing::Test {
  protected:
   void SetUp() override {
     seen_boxes.clear();
+    // Another program's window, where the user copies.
+    other_ = CreateWindowExW(0, WC_EDITW, L"", WS_OVERLAPPEDWINDOW, 300, 300, 200, 100, nullptr,
+                             nullptr, nullptr, nullptr);
     window_ = form_.Create(GetModuleHandleW(nullptr));
     ASSERT_NE(window_, nullptr);
     Play(L"");
@@ -68,9 +88,25 @@ class Form1Test : public testing::Test {
     KillTimer(nullptr, timer);
   }
 
+  void TearDown() override { DestroyWindow(other_); }
+
+  // Puts text on the clipboard as a copy in another program does, and lets the window see it.
+  void Copy(const std::wstring& text) {
+    const std::size_t size = (text.size() + 1) * sizeof(wchar_t);
+    const HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, size);
+    std::memcpy(GlobalLock(data), text.c_str(), size);
+    GlobalUnlock(data);
+    ASSERT_TRUE(OpenClipboard(other_));
+    EmptyClipboard();
+    SetClipboardData(CF_UNICODETEXT, data);
+    CloseClipboard();
+    Play(L"");
+  }
+
   pavrel::TempDir dir_;
   Form1 form_;
   HWND window_ = nullptr;
+  HWND other_ = nullptr;
 };
 
 TEST_F(Form1Test, StartsOnTopWithTheLayoutAndTheFocusInTheQueryBox) {
@@ -150,10 +186,74 @@ TEST_F(Form1Test, KeyboardAndMouseFlow) {
 }
 
 TEST_F(Form1Test, MissingTableShowsOneMessageBoxOwnedByTheWindow) {
+  const std::pair<std::wstring, HWND> box{L"Pavrel: 当前目录下缺少 data.txt 文件！", window_};
   Play(L"字\r");
-  EXPECT_EQ(seen_boxes, (std::vector<std::pair<std::wstring, HWND>>{
-                            {L"Pavrel: 当前目录下缺少 data.txt 文件！", window_}}));
+  EXPECT_EQ(seen_boxes, decltype(seen_boxes){box});
   EXPECT_EQ(TextOf(Control(kLabel3Id)), L"");
+
+  // Copies while the box is open add no box; one that finds the table again closes it.
+  form_.SetFollowClipboard(true);
+  during_box = [this] {
+    Copy(L"工");
+    dir_.Write("data.txt", kTable);
+    Copy(L"工");
+    EXPECT_EQ(OpenBox(), nullptr);
+  };
+  Copy(L"字");
+  EXPECT_EQ(seen_boxes, decltype(seen_boxes)({box, box}));
+  EXPECT_EQ(TextOf(Control(kLabel3Id)), L"工 aaaa");
+  // Once the box is closed, the next failure shows it again.
+  std::filesystem::remove("data.txt");
+  Copy(L"字");
+  EXPECT_EQ(seen_boxes.size(), 3u);
+}
+
+TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
+  dir_.Write("data.txt", kTable);
+  ShowWindow(other_, SW_SHOW);
+  SetForegroundWindow(other_);
+  Play(L"");
+  ASSERT_EQ(GetFocus(), other_);
+  Copy(L"字");  // off by default
+  EXPECT_EQ(TextOf(Control(kText1Id)), L"");
+
+  const HMENU system_menu = GetSystemMenu(window_, FALSE);
+  PostMessageW(window_, WM_SYSCOMMAND, kFollowClipboardCommand, 0);  // the system menu's item
+  Play(L"");
+  EXPECT_EQ(GetMenuState(system_menu, kFollowClipboardCommand, MF_BYCOMMAND), MF_CHECKED);
+  const struct {
+    const wchar_t* copied;
+    const wchar_t* query;
+    const wchar_t* result;
+  } kCopies[] = {
+      {L" \t\r\n\u3000字典", L"字", L"字 pbf"},
+      {L"a工", L"字", L"字 pbf"},  // ASCII first: nothing changes
+      {L"工人", L"工", L"工 aaaa"},
+      {L"\U00020000", L"\U00020000", L"无法查询"},
+  };
+  for (const auto& c : kCopies) {
+    Copy(c.copied);
+    DWORD start = 0, end = 0;
+    SendMessageW(Control(kText1Id), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(TextOf(Control(kText1Id)), c.query) << c.copied;
+    EXPECT_EQ(TextOf(Control(kLabel3Id)), c.result) << c.copied;
+    EXPECT_EQ(std::make_pair(start, end),
+              std::make_pair(DWORD{0}, static_cast<DWORD>(std::wcslen(c.query))))
+        << c.copied;
+  }
+  EXPECT_EQ(GetActiveWindow(), other_);
+  EXPECT_EQ(GetFocus(), other_);
+  EXPECT_TRUE(seen_boxes.empty());
+
+  PostMessageW(window_, WM_SYSCOMMAND, kFollowClipboardCommand, 0);  // off again
+  Copy(L"字");
+  EXPECT_EQ(TextOf(Control(kText1Id)), L"\U00020000");
+  EXPECT_EQ(GetMenuState(system_menu, kFollowClipboardCommand, MF_BYCOMMAND), MF_UNCHECKED);
+  // Activated, the window gives the query box the keyboard.
+  SetForegroundWindow(window_);
+  Play(L"");
+  EXPECT_EQ(GetFocus(), Control(kText1Id));
 }
 
 }  // namespace
