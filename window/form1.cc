@@ -154,8 +154,6 @@ void Form1::ShowMessage(const std::u32string& text) {
   if (message_box_ != nullptr) return;
   QMessageBox box(QMessageBox::NoIcon, pavrel::kApplicationTitle, QString::fromStdU32String(text),
                   QMessageBox::Ok, this);
-  // A lookup of a character copied elsewhere leaves the keyboard there, also when it fails.
-  if (!isActiveWindow()) box.setAttribute(Qt::WA_ShowWithoutActivating);
   message_box_ = &box;
   box.exec();
   message_box_ = nullptr;
