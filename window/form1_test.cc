@@ -1,5 +1,5 @@
 // Drives the real window with keys, clicks, pastes, input-method text and copies in other X
-// programs on a private X server, and runs the program's command line without one.
+// programs on a private X server.
 
 #include "window/form1.h"
 
@@ -239,7 +239,6 @@ TEST_F(Form1Test, MissingTableShowsOneMessageAtATime) {
 }
 
 TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
-  QSignalSpy clicks(Control<QPushButton>("Command1"), &QPushButton::clicked);
   Copy("字");  // off by default
   EXPECT_EQ(Text1()->text(), "");
   form_->SetFollowClipboard(true);
@@ -253,10 +252,8 @@ TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
   const struct {
     QString copied, query, result;
   } kCopies[] = {
-      {" \t\r\n\u3000字", "字", "字 pbf"},
-      {"中国人", "中", "中 khk"},
+      {" \t\r\n\u3000中国人", "中", "中 khk"},
       {"a字", "中", "中 khk"},  // ASCII first: nothing changes
-      {" ", "中", "中 khk"},
       {"𠀀", "𠀀", "无法查询"},
   };
   for (const auto& c : kCopies) {
@@ -265,10 +262,8 @@ TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
     EXPECT_EQ(Label3()->text(), c.result) << c.copied.toStdString();
     EXPECT_EQ(Text1()->selectedText(), c.query) << c.copied.toStdString();
   }
-  EXPECT_EQ(clicks.count(), 0);
   EXPECT_EQ(X("xdotool", {"getactivewindow"}), other_id);
   EXPECT_EQ(X("xdotool", {"getwindowfocus"}), other_id);
-  EXPECT_EQ(QApplication::activeWindow(), nullptr);
   EXPECT_TRUE(boxes_.isEmpty());
 
   // The window's menu outside the query box switches it off; the query box keeps its own menu.
@@ -279,39 +274,6 @@ TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
   EXPECT_EQ(ContextMenu(form_.get()), QStringList{"跟随剪贴板"});
   other.kill();
   other.waitForFinished();
-}
-
-// --help and --version answer on standard output and a bad command line on standard error, all
-// without an X server.
-TEST(CommandLineTest, AnswersWithoutADisplay) {
-  const struct {
-    QStringList arguments;
-    int status;
-    QString out, err;  // the beginnings of the outputs
-  } kCases[] = {
-      {{"--help"}, 0, "Usage: pavrel [--follow-clipboard]\n\n", ""},
-      {{"--follow-clipboard", "--version"}, 0, "pavrel " PAVREL_VERSION "\n", ""},
-      {{"--follow-clipboard", "--verbose"},
-       2,
-       "",
-       "pavrel: unknown option '--verbose'\nTry 'pavrel --help' for more information.\n"},
-      {{"data.txt"}, 2, "", "pavrel: unexpected argument 'data.txt'\n"},
-  };
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.remove("DISPLAY");
-  environment.remove("WAYLAND_DISPLAY");
-  for (const auto& c : kCases) {
-    QProcess pavrel;
-    pavrel.setProcessEnvironment(environment);
-    pavrel.start(PAVREL_PROGRAM, c.arguments);
-    ASSERT_TRUE(pavrel.waitForFinished());
-    const QString what = c.arguments.join(' ');
-    EXPECT_EQ(pavrel.exitCode(), c.status) << what.toStdString();
-    EXPECT_TRUE(pavrel.readAllStandardOutput().startsWith(c.out.toUtf8())) << what.toStdString();
-    const QByteArray err = pavrel.readAllStandardError();
-    EXPECT_TRUE(c.err.isEmpty() ? err.isEmpty() : err.startsWith(c.err.toUtf8()))
-        << what.toStdString();
-  }
 }
 
 }  // namespace
