@@ -10,7 +10,6 @@
 
 #include <windows.h>
 
-#include <optional>
 #include <string>
 
 #include "lookup/window_operations.h"
@@ -74,12 +73,12 @@ class Form1 : public pavrel::WindowOperations {
   HFONT window_font_ = nullptr;
   HFONT query_font_ = nullptr;
   HFONT credit_font_ = nullptr;
-  std::wstring result_;       // Label3's caption, also the tooltip's text
-  std::wstring query_;        // the query box's last accepted text
-  bool keeping_one_ = false;  // set while KeepOneCharacter rewrites the query box
-  bool follow_clipboard_ = false;
-  bool message_open_ = false;   // the message box is open
-  bool message_shown_ = false;  // set by ShowMessage: the lookup failed
+  std::wstring result_;            // Label3's caption, also the tooltip's text
+  std::wstring query_;             // the query box's last accepted text
+  bool keeping_one_ = false;       // set while KeepOneCharacter rewrites the query box
+  bool follow_clipboard_ = false;  // the window listens to the clipboard
+  bool message_open_ = false;      // the message box is open
+  bool message_shown_ = false;     // set by ShowMessage: the lookup failed
 };
 
 // Dispatches one message of the thread's queue as the program's message loop does: keys that a
