@@ -5,32 +5,6 @@
 namespace pavrel {
 namespace {
 
-using Action = CommandLine::Action;
-
-// The program's own tests run it with each kind of reply; here, which reply wins.
-TEST(CommandLineTest, ReadsTheOptionsUpToTheFirstThatEndsTheReading) {
-  const struct {
-    std::vector<std::string> arguments;
-    Action action;
-    bool follow_clipboard;
-    std::string reply;
-  } kCases[] = {
-      {{}, Action::kRun, false, ""},
-      {{"--follow-clipboard"}, Action::kRun, true, ""},
-      {{"--follow-clipboard", "--version", "x"}, Action::kVersion, true, "pavrel " PAVREL_VERSION},
-      {{"--help", "--version"}, Action::kHelp, false, "Usage: pavrel [--follow-clipboard]"},
-      {{"-h", "--help"}, Action::kError, false, "pavrel: unknown option '-h'"},
-      {{"字"}, Action::kError, false, "pavrel: unexpected argument '字'"},
-  };
-  for (const auto& c : kCases) {
-    const CommandLine command_line = ParseCommandLine(c.arguments);
-    EXPECT_EQ(command_line.action, c.action) << c.reply;
-    EXPECT_EQ(command_line.follow_clipboard, c.follow_clipboard) << c.reply;
-    EXPECT_EQ(CommandLineReply(command_line).substr(0, c.reply.size() + 1),
-              c.reply.empty() ? "" : c.reply + '\n');
-  }
-}
-
 TEST(CommandLineTest, CopiedTextGivesItsFirstNonBlankCharacterUnlessAscii) {
   const struct {
     std::u32string text;
