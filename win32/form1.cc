@@ -5,6 +5,7 @@
 
 #include <iterator>
 
+#include "lookup/command_line.h"
 #include "lookup/lookup_command.h"
 #include "win32/live_region.h"
 
@@ -96,6 +97,32 @@ std::wstring WindowText(HWND hwnd) {
   return text;
 }
 
+// The clipboard's text; empty when it holds none or another program has it open.
+std::wstring ClipboardText(HWND owner) {
+  std::wstring text;
+  if (!OpenClipboard(owner)) return text;
+  if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text.assign(units, wcsnlen(units, GlobalSize(data) / sizeof(wchar_t)));
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+// Finds the message box that ShowMessage opened over `owner`, a dialog of this thread.
+BOOL CALLBACK FindOwnedBox(HWND hwnd, LPARAM found) {
+  auto& box = *reinterpret_cast<std::pair<HWND, HWND>*>(found);
+  wchar_t class_name[8] = {};
+  GetClassNameW(hwnd, class_name, 8);
+  if (std::wstring_view(class_name) != L"#32770" || GetWindow(hwnd, GW_OWNER) != box.first) {
+    return TRUE;
+  }
+  box.second = hwnd;
+  return FALSE;
+}
+
 }  // namespace
 
 Form1::~Form1() {
@@ -145,6 +172,10 @@ LRESULT Form1::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     HANDLE_MSG(hwnd, WM_COMMAND, OnCommand);
     HANDLE_MSG(hwnd, WM_ACTIVATE, OnActivate);
     HANDLE_MSG(hwnd, WM_NCDESTROY, OnNcDestroy);
+    HANDLE_MSG(hwnd, WM_SYSCOMMAND, OnSysCommand);
+    case WM_CLIPBOARDUPDATE:
+      OnClipboardUpdate();
+      return 0;
     case WM_DPICHANGED:
       OnDpiChanged(hwnd, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
@@ -169,6 +200,9 @@ BOOL Form1::OnCreate(HWND hwnd, LPCREATESTRUCT create) {
   label3_ = GetDlgItem(hwnd, kLabel3Id);
   MakePoliteLiveRegion(label3_);  // screen readers speak each result
   LayOut(GetDpiForWindow(hwnd));
+  const HMENU system_menu = GetSystemMenu(hwnd, FALSE);
+  AppendMenuW(system_menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(system_menu, MF_STRING, kFollowClipboardCommand, L"跟随剪贴板");
   return TRUE;
 }
 
@@ -188,9 +222,48 @@ void Form1::OnActivate(HWND, UINT state, HWND, BOOL minimized) {
   }
 }
 
+// The window is gone, however it was closed (also by another program's WM_CLOSE): so is the
+// program.
 void Form1::OnNcDestroy(HWND hwnd) {
   SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
   hwnd_ = nullptr;
+  PostQuitMessage(0);
+}
+
+void Form1::OnSysCommand(HWND hwnd, UINT command, int x, int y) {
+  if ((command & 0xFFF0) == kFollowClipboardCommand) {
+    SetFollowClipboard(!follow_clipboard_);
+  } else {
+    FORWARD_WM_SYSCOMMAND(hwnd, command, x, y, DefWindowProcW);
+  }
+}
+
+// Windows tells the window of each change only while it follows the clipboard.
+void Form1::SetFollowClipboard(bool on) {
+  if (on == follow_clipboard_) return;
+  follow_clipboard_ =
+      on ? AddClipboardFormatListener(hwnd_) : !RemoveClipboardFormatListener(hwnd_);
+  CheckMenuItem(GetSystemMenu(hwnd_, FALSE), kFollowClipboardCommand,
+                MF_BYCOMMAND | (follow_clipboard_ ? MF_CHECKED : MF_UNCHECKED));
+}
+
+// Looks the copied character up as Enter would, leaving the keyboard where the user copied.
+void Form1::OnClipboardUpdate() {
+  if (!follow_clipboard_) return;
+  const std::optional<char32_t> character =
+      pavrel::CopiedCharacter(FromUtf16(ClipboardText(hwnd_)));
+  if (!character) return;
+  SetWindowTextW(text1_, ToUtf16(std::u32string(1, *character)).c_str());
+  message_shown_ = false;
+  pavrel::RunLookup(*this);
+  // The table is there again: the open box that says it is missing is out of date.
+  if (!message_shown_ && message_open_) CloseMessageBox();
+}
+
+void Form1::CloseMessageBox() {
+  std::pair<HWND, HWND> box{hwnd_, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), FindOwnedBox, reinterpret_cast<LPARAM>(&box));
+  if (box.second != nullptr) SendMessageW(box.second, WM_COMMAND, IDOK, 0);
 }
 
 // Moved to a monitor with another DPI: the same layout at the new scale, where Windows suggests.
@@ -288,7 +361,15 @@ void Form1::ShowRecordAsTooltip() {
   SendMessageW(tooltip_, TTM_UPDATE, 0, 0);
 }
 
-void Form1::FocusQueryBox() { SetFocus(text1_); }
+// SetFocus would activate an inactive window, taking the keyboard from the program where the user
+// copied: there the query box only gets the focus back when the window is next activated.
+void Form1::FocusQueryBox() {
+  if (GetActiveWindow() == hwnd_) {
+    SetFocus(text1_);
+  } else {
+    last_focus_ = text1_;
+  }
+}
 
 void Form1::SetQuerySelection(int start, int length) {
   // Characters to UTF-16 units: a character outside the Basic Multilingual Plane takes two.
@@ -302,9 +383,14 @@ void Form1::SetQuerySelection(int start, int length) {
 }
 
 void Form1::ShowMessage(const std::u32string& text) {
+  message_shown_ = true;
+  // One box at a time: lookups of copied characters while it is open add nothing to it.
+  if (message_open_) return;
+  message_open_ = true;
   const std::string_view title = pavrel::kApplicationTitle;
   MessageBoxW(hwnd_, ToUtf16(text).c_str(), std::wstring(title.begin(), title.end()).c_str(),
               MB_OK);
+  message_open_ = false;
 }
 
 void DispatchFormMessage(HWND form, MSG& message) {

@@ -1,7 +1,9 @@
 // The lookup window on Windows: a prompt, a query box for one character, the result label, the
 // query button and a credit line, in a small window that stays above all ordinary windows. It
 // carries out the lookup command's window operations on native controls, and behaves like a
-// dialog at the keyboard when its messages go through DispatchFormMessage.
+// dialog at the keyboard when its messages go through DispatchFormMessage. While it follows the
+// clipboard, it looks up each character copied elsewhere without taking the keyboard. Its
+// destruction ends the thread's message loop.
 
 #ifndef PAVREL_WIN32_FORM1_H_
 #define PAVREL_WIN32_FORM1_H_
@@ -22,6 +24,9 @@ enum ControlId : int {
   kLabel4Id,
 };
 
+// The system menu's item 跟随剪贴板 (an SC_ code's low four bits are the system's).
+constexpr UINT kFollowClipboardCommand = 0x0010;
+
 class Form1 : public pavrel::WindowOperations {
  public:
   Form1() = default;
@@ -39,6 +44,9 @@ class Form1 : public pavrel::WindowOperations {
   void SetQuerySelection(int start, int length) override;
   void ShowMessage(const std::u32string& text) override;
 
+  // Switches following the clipboard on or off, as the system menu's 跟随剪贴板 does.
+  void SetFollowClipboard(bool on);
+
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -48,6 +56,9 @@ class Form1 : public pavrel::WindowOperations {
   void OnActivate(HWND hwnd, UINT state, HWND other, BOOL minimized);
   void OnNcDestroy(HWND hwnd);
   void OnDpiChanged(HWND hwnd, UINT dpi, const RECT& suggested);
+  void OnSysCommand(HWND hwnd, UINT command, int x, int y);
+  void OnClipboardUpdate();
+  void CloseMessageBox();
 
   void LayOut(UINT dpi);
   void KeepOneCharacter();
@@ -62,9 +73,12 @@ class Form1 : public pavrel::WindowOperations {
   HFONT window_font_ = nullptr;
   HFONT query_font_ = nullptr;
   HFONT credit_font_ = nullptr;
-  std::wstring result_;       // Label3's caption, also the tooltip's text
-  std::wstring query_;        // the query box's last accepted text
-  bool keeping_one_ = false;  // set while KeepOneCharacter rewrites the query box
+  std::wstring result_;            // Label3's caption, also the tooltip's text
+  std::wstring query_;             // the query box's last accepted text
+  bool keeping_one_ = false;       // set while KeepOneCharacter rewrites the query box
+  bool follow_clipboard_ = false;  // the window listens to the clipboard
+  bool message_open_ = false;      // the message box is open
+  bool message_shown_ = false;     // set by ShowMessage: the lookup failed
 };
 
 // Dispatches one message of the thread's queue as the program's message loop does: keys that a

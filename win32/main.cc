@@ -1,15 +1,61 @@
 #include <windows.h>
+// CommandLineToArgvW; it needs windows.h first.
+#include <shellapi.h>
 
+#include <string>
+#include <vector>
+
+#include "lookup/command_line.h"
 #include "win32/form1.h"
 
+namespace {
+
+std::string ToUtf8(const std::wstring& text) {
+  std::string out(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                      nullptr, 0, nullptr, nullptr),
+                  '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(),
+                      static_cast<int>(out.size()), nullptr, nullptr);
+  return out;
+}
+
+std::wstring FromUtf8(const std::string& text) {
+  std::wstring out(
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0),
+      L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(),
+                      static_cast<int>(out.size()));
+  return out;
+}
+
+// The arguments after the program's name, as UTF-8.
+std::vector<std::string> Arguments() {
+  int count = 0;
+  wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> out;
+  for (int i = 1; arguments != nullptr && i < count; ++i) out.push_back(ToUtf8(arguments[i]));
+  LocalFree(arguments);
+  return out;
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  const pavrel::CommandLine command_line = pavrel::ParseCommandLine(Arguments());
+  if (command_line.action != pavrel::CommandLine::Action::kRun) {
+    // A window program has no console: the usage, the version or the error shows in a box.
+    const bool error = command_line.action == pavrel::CommandLine::Action::kError;
+    MessageBoxW(nullptr, FromUtf8(pavrel::CommandLineReply(command_line)).c_str(), L"Pavrel",
+                MB_OK | (error ? MB_ICONERROR : MB_ICONINFORMATION));
+    return error ? pavrel::kUsageErrorStatus : 0;
+  }
   Form1 form;
   const HWND window = form.Create(instance);
   if (window == nullptr) return 1;
-  // Closing the window destroys it, and that ends the program.
+  form.SetFollowClipboard(command_line.follow_clipboard);
+  // The window's destruction posts WM_QUIT, however it comes about.
   MSG message;
-  while (IsWindow(window) && GetMessageW(&message, nullptr, 0, 0) > 0) {
-    DispatchFormMessage(window, message);
-  }
-  return 0;
+  BOOL got = 0;
+  while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) DispatchFormMessage(window, message);
+  return got == 0 ? static_cast<int>(message.wParam) : 1;
 }

@@ -1,5 +1,8 @@
 #include "window/form1.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,6 +11,7 @@
 #include <QTextDocument>
 #include <QToolTip>
 
+#include "lookup/command_line.h"
 #include "lookup/lookup_command.h"
 #include "window/one_character_validator.h"
 #include "window/result_announcer.h"
@@ -78,6 +82,13 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
 
   setTabOrder(Text1, Command1);
 
+  // Right-click anywhere outside the query box, which keeps its own edit menu, offers the mode.
+  follow_clipboard_ = new QAction("跟随剪贴板", this);
+  follow_clipboard_->setCheckable(true);
+  addAction(follow_clipboard_);
+  setContextMenuPolicy(Qt::ActionsContextMenu);
+  connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &Form1::lookUpCopiedCharacter);
+
   // Start-up: float above ordinary windows, appear, and take typing in the query box at once.
   // The window has a fixed size, so it offers no maximize button.
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -98,6 +109,22 @@ void Form1::keyPressEvent(QKeyEvent* event) {
 }
 
 void Form1::lookUpCharacter() { pavrel::RunLookup(*this); }
+
+void Form1::SetFollowClipboard(bool on) { follow_clipboard_->setChecked(on); }
+
+// Looks the copied character up as Enter would. The focus stays where the user copied: the
+// lookup's setFocus only marks the query box for when this window is next activated.
+void Form1::lookUpCopiedCharacter() {
+  if (!follow_clipboard_->isChecked()) return;
+  const std::optional<char32_t> character =
+      pavrel::CopiedCharacter(QApplication::clipboard()->text().toStdU32String());
+  if (!character) return;
+  Text1->setText(QString::fromUcs4(&*character, 1));
+  message_shown_ = false;
+  pavrel::RunLookup(*this);
+  // The table is there again: the open box that says it is missing is out of date.
+  if (!message_shown_ && message_box_ != nullptr) message_box_->accept();
+}
 
 std::u32string Form1::GetQueryText() { return Text1->text().toStdU32String(); }
 
@@ -132,7 +159,12 @@ void Form1::SetQuerySelection(int start, int length) {
 }
 
 void Form1::ShowMessage(const std::u32string& text) {
+  message_shown_ = true;
+  // One box at a time: lookups of copied characters while it is open add nothing to it.
+  if (message_box_ != nullptr) return;
   QMessageBox box(QMessageBox::NoIcon, pavrel::kApplicationTitle, QString::fromStdU32String(text),
                   QMessageBox::Ok, this);
+  message_box_ = &box;
   box.exec();
+  message_box_ = nullptr;
 }

@@ -1,6 +1,7 @@
 // The lookup window: a prompt, a query box for one character, the result label, the query button
 // and a credit line, in a small window that stays above all ordinary windows. It carries out the
-// lookup command's window operations on its controls.
+// lookup command's window operations on its controls. While it follows the clipboard, it looks
+// up each character copied elsewhere without taking the keyboard.
 
 #ifndef PAVREL_WINDOW_FORM1_H_
 #define PAVREL_WINDOW_FORM1_H_
@@ -9,8 +10,10 @@
 
 #include "lookup/window_operations.h"
 
+class QAction;
 class QLabel;
 class QLineEdit;
+class QMessageBox;
 class QPushButton;
 class ResultAnnouncer;
 
@@ -27,11 +30,15 @@ class Form1 : public QWidget, public pavrel::WindowOperations {
   void SetQuerySelection(int start, int length) override;
   void ShowMessage(const std::u32string& text) override;
 
+  // Switches following the clipboard on or off, as the context menu's 跟随剪贴板 does.
+  void SetFollowClipboard(bool on);
+
  protected:
   void keyPressEvent(QKeyEvent* event) override;
 
  private slots:
   void lookUpCharacter();
+  void lookUpCopiedCharacter();
 
  private:
   QLabel* Label1;
@@ -41,6 +48,10 @@ class Form1 : public QWidget, public pavrel::WindowOperations {
   QPushButton* Command1;
   QLabel* Label4;
   ResultAnnouncer* announcer_;  // speaks each result to screen readers
+
+  QAction* follow_clipboard_;           // 跟随剪贴板, checked while the window follows
+  QMessageBox* message_box_ = nullptr;  // the message box while it is open
+  bool message_shown_ = false;          // set by ShowMessage: the lookup failed
 };
 
 #endif  // PAVREL_WINDOW_FORM1_H_

@@ -1,4 +1,5 @@
-// Drives the real window with keys, clicks, pastes and input-method text on a private X server.
+// Drives the real window with keys, clicks, pastes, input-method text and copies in other X
+// programs on a private X server.
 
 #include "window/form1.h"
 
@@ -8,7 +9,9 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -16,6 +19,7 @@
 #include <QTextDocumentFragment>
 #include <QTimer>
 #include <QToolTip>
+#include <functional>
 #include <memory>
 
 #include "gtest/gtest.h"
@@ -33,14 +37,31 @@ class Form1Test : public testing::Test {
     dir_.Write("data.txt", kTable);
     form_ = std::make_unique<Form1>();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
-    // Message boxes are modal: note and dismiss them from inside their event loop.
+    // Message boxes and menus are modal: note and dismiss them from inside their event loop. A
+    // menu chooses its item choice_; a box is held open while during_box_ runs, and the watch
+    // goes on meanwhile.
     QObject::connect(&box_watch_, &QTimer::timeout, [this] {
+      if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+        for (QAction* action : menu->actions()) {
+          menus_ << action->text() + (action->isChecked() ? " (checked)" : "");
+          if (!choice_.isEmpty() && action->text() == choice_) menu->setActiveAction(action);
+        }
+        QTest::keyClick(menu, choice_.isEmpty() ? Qt::Key_Escape : Qt::Key_Return);
+      }
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (box == nullptr) return;
+      if (box == nullptr || box == held_box_) return;
       const bool plain = box->icon() == QMessageBox::NoIcon && box->buttons().size() == 1 &&
                          box->standardButton(box->buttons()[0]) == QMessageBox::Ok;
       boxes_ << box->windowTitle() + ": " + box->text() + (plain ? "" : " (not one OK button)");
-      QTest::keyClick(box, Qt::Key_Return);
+      if (!during_box_) {
+        QTest::keyClick(box, Qt::Key_Return);
+        return;
+      }
+      held_box_ = box;
+      QTimer::singleShot(0, [this, during = std::exchange(during_box_, {})] {
+        during();
+        if (held_box_ && held_box_->isVisible()) QTest::keyClick(held_box_, Qt::Key_Return);
+      });
     });
     box_watch_.start(10);
   }
@@ -87,11 +108,47 @@ class Form1Test : public testing::Test {
     }
   }
 
+  // Sets the clipboard from another X client, as a copy in another program does, and waits
+  // until this program has seen the change.
+  void Copy(const QString& text) {
+    QSignalSpy changed(QApplication::clipboard(), &QClipboard::dataChanged);
+    QProcess xclip;
+    xclip.setStandardOutputFile(QProcess::nullDevice());  // xclip stays to serve the text
+    xclip.start("xclip", {"-selection", "clipboard"});
+    xclip.write(text.toUtf8());
+    xclip.closeWriteChannel();
+    EXPECT_TRUE(xclip.waitForFinished() && changed.wait(5000)) << text.toStdString();
+  }
+
+  // Opens the context menu of `widget` as a right-click does and chooses `choice` in it.
+  QStringList ContextMenu(QWidget* widget, const QString& choice = {}) {
+    menus_.clear();
+    choice_ = choice;
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(2, 2),
+                            widget->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(widget, &click);
+    // The query box's own menu pops up without waiting for the choice.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] { return !menus_.isEmpty() && QApplication::activePopupWidget() == nullptr; }));
+    return menus_;
+  }
+
   pavrel::TempDir dir_;
   std::unique_ptr<Form1> form_;
   QTimer box_watch_;
-  QStringList boxes_;
+  QStringList boxes_, menus_;
+  QString choice_;
+  std::function<void()> during_box_;
+  QPointer<QMessageBox> held_box_;
 };
+
+// Runs an X command and returns its output's first line.
+QString X(const QString& program, const QStringList& arguments) {
+  QProcess process;
+  process.start(program, arguments);
+  process.waitForFinished();
+  return QString::fromUtf8(process.readAllStandardOutput()).section('\n', 0, 0);
+}
 
 TEST_F(Form1Test, StartsOnTopWithTheFocusInTheQueryBox) {
   EXPECT_EQ(form_->windowTitle(), "Quorlan");
@@ -157,12 +214,67 @@ TEST_F(Form1Test, KeyboardAndMouseFlow) {
   EXPECT_TRUE(boxes_.isEmpty());
 }
 
-TEST_F(Form1Test, MissingTableShowsTheMessageAndLeavesTheResult) {
+TEST_F(Form1Test, MissingTableShowsOneMessageAtATime) {
+  const QString message = "Pavrel: 当前目录下缺少 data.txt 文件！";
   Play("字\r");
   std::filesystem::remove("data.txt");
   Play("中\r");
-  EXPECT_EQ(boxes_, QStringList{"Pavrel: 当前目录下缺少 data.txt 文件！"});
+  EXPECT_EQ(boxes_, QStringList{message});
   EXPECT_EQ(Label3()->text(), "字 pbf");
+
+  // Copies while the box is open add no box; one that finds the table again closes it.
+  form_->SetFollowClipboard(true);
+  during_box_ = [this] {
+    Copy("国");
+    dir_.Write("data.txt", kTable);
+    Copy("中");
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  };
+  Copy("字");
+  EXPECT_EQ(boxes_, QStringList({message, message}));
+  EXPECT_EQ(Label3()->text(), "中 khk");
+  // Once the box is closed, the next failure shows it again.
+  std::filesystem::remove("data.txt");
+  Copy("字");
+  EXPECT_EQ(boxes_.size(), 3);
+}
+
+TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
+  Copy("字");  // off by default
+  EXPECT_EQ(Text1()->text(), "");
+  form_->SetFollowClipboard(true);
+
+  // Another program has the keyboard.
+  QProcess other;
+  other.start("xmessage", {"-title", "other", "other program"});
+  const QString other_id = X("xdotool", {"search", "--sync", "--name", "^other$"});
+  X("xdotool", {"windowactivate", "--sync", other_id});
+  EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() == nullptr; }));
+  const struct {
+    QString copied, query, result;
+  } kCopies[] = {
+      {" \t\r\n\u3000中国人", "中", "中 khk"},
+      {"a字", "中", "中 khk"},  // ASCII first: nothing changes
+      {"𠀀", "𠀀", "无法查询"},
+  };
+  for (const auto& c : kCopies) {
+    Copy(c.copied);
+    EXPECT_EQ(Text1()->text(), c.query) << c.copied.toStdString();
+    EXPECT_EQ(Label3()->text(), c.result) << c.copied.toStdString();
+    EXPECT_EQ(Text1()->selectedText(), c.query) << c.copied.toStdString();
+  }
+  EXPECT_EQ(X("xdotool", {"getactivewindow"}), other_id);
+  EXPECT_EQ(X("xdotool", {"getwindowfocus"}), other_id);
+  EXPECT_TRUE(boxes_.isEmpty());
+
+  // The window's menu outside the query box switches it off; the query box keeps its own menu.
+  EXPECT_FALSE(ContextMenu(Text1()).contains("跟随剪贴板"));
+  EXPECT_EQ(ContextMenu(Control("Label4"), "跟随剪贴板"), QStringList{"跟随剪贴板 (checked)"});
+  Copy("字");
+  EXPECT_EQ(Text1()->text(), "𠀀");
+  EXPECT_EQ(ContextMenu(form_.get()), QStringList{"跟随剪贴板"});
+  other.kill();
+  other.waitForFinished();
 }
 
 // A lookup that no key or click started (which would close the tooltip) while the mouse rests on

@@ -1,0 +1,71 @@
+#include "lookup/command_line.h"
+
+namespace pavrel {
+
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: pavrel [--follow-clipboard]\n"
+    "\n"
+    "Opens a small window that stays above the other windows. Type one Chinese\n"
+    "character into its box and press Enter: the first entry of the table that\n"
+    "begins with it appears, for example \"字 pbf pb\". The table is data.txt in\n"
+    "the current folder, text in code page 936 (GBK), read afresh at every lookup.\n"
+    "\n"
+    "Options:\n"
+    "  --follow-clipboard\n"
+    "      Look up every character copied in another program: the first character\n"
+    "      of the copied text that is not blank, unless it is ASCII. The other\n"
+    "      program keeps the keyboard. The window's menu item 跟随剪贴板 switches\n"
+    "      this on and off.\n"
+    "  --help\n"
+    "      Show this help and exit.\n"
+    "  --version\n"
+    "      Show the version and exit.\n";
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+  CommandLine command_line;
+  for (const std::string& argument : arguments) {
+    if (argument == "--help") {
+      command_line.action = CommandLine::Action::kHelp;
+    } else if (argument == "--version") {
+      command_line.action = CommandLine::Action::kVersion;
+    } else if (argument == "--follow-clipboard") {
+      command_line.follow_clipboard = true;
+      continue;
+    } else {
+      command_line.action = CommandLine::Action::kError;
+      command_line.error =
+          (argument.starts_with("-") ? "unknown option '" : "unexpected argument '") + argument +
+          "'";
+    }
+    break;
+  }
+  return command_line;
+}
+
+std::string CommandLineReply(const CommandLine& command_line) {
+  switch (command_line.action) {
+    case CommandLine::Action::kHelp:
+      return kUsage;
+    case CommandLine::Action::kVersion:
+      return "pavrel " PAVREL_VERSION "\n";
+    case CommandLine::Action::kError:
+      return "pavrel: " + command_line.error + "\nTry 'pavrel --help' for more information.\n";
+    case CommandLine::Action::kRun:
+      break;
+  }
+  return {};
+}
+
+std::optional<char32_t> CopiedCharacter(std::u32string_view text) {
+  const std::size_t first = text.find_first_not_of(U" \t\r\n\u3000");
+  if (first == std::u32string_view::npos) return std::nullopt;
+  const char32_t c = text[first];
+  if (c < 0x80 || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
+  return c;
+}
+
+}  // namespace pavrel

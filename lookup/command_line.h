@@ -1,0 +1,47 @@
+// The command line of the lookup window, the same on every platform:
+//
+//   pavrel [--follow-clipboard]    opens the window
+//   pavrel --help | --version      tells the usage or the version instead
+//
+// and the rule by which the window, following the clipboard, picks the character to look up
+// from copied text. Each front end only reads its platform's arguments and clipboard, and shows
+// these texts its own way.
+
+#ifndef PAVREL_LOOKUP_COMMAND_LINE_H_
+#define PAVREL_LOOKUP_COMMAND_LINE_H_
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pavrel {
+
+struct CommandLine {
+  enum class Action { kRun, kHelp, kVersion, kError };
+  Action action = Action::kRun;
+  bool follow_clipboard = false;  // the window starts following the clipboard
+  std::string error;              // kError: what was wrong, in one line
+};
+
+// Reads the arguments that follow the program's name, as UTF-8. --help and --version win over
+// the arguments after them; the first argument that is not an option ends the reading with an
+// error.
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The exit status of a command line that could not be read.
+constexpr int kUsageErrorStatus = 2;
+
+// What the program says, in UTF-8 with LF line ends, instead of opening its window: for kHelp
+// the usage, for kVersion "pavrel VERSION", for kError the error and a hint to --help. Each ends
+// in a line end.
+std::string CommandLineReply(const CommandLine& command_line);
+
+// The character that copied text asks to look up: its first character that is not blank (space,
+// tab, CR, LF, U+3000), when that is neither ASCII nor a lone surrogate. Nothing otherwise, also
+// for empty or all-blank text.
+std::optional<char32_t> CopiedCharacter(std::u32string_view text);
+
+}  // namespace pavrel
+
+#endif  // PAVREL_LOOKUP_COMMAND_LINE_H_

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# The program ($1, version $2) answers --help and --version on standard output with status 0 and
+# a bad command line on standard error with status 2, all without a display. --help and
+# --version win over what follows them; the first argument that is not an option is an error.
+set -uo pipefail
+unset DISPLAY WAYLAND_DISPLAY
+check() {  # STATUS OUT ERR ARGUMENTS...: the status and the first lines of both outputs
+  local want_status=$1 want_out=$2 want_err=$3 out err status
+  shift 3
+  out=$("$pavrel" "$@" 2>"$errors" | head -n 1) status=$?
+  err=$(head -n 1 "$errors")
+  [ "$status $out|$err" = "$want_status $want_out|$want_err" ] ||
+    { echo "pavrel $*: $status $out|$err" >&2; exit 1; }
+}
+pavrel=$1 errors=$(mktemp)
+trap 'rm -f "$errors"' EXIT
+check 0 'Usage: pavrel [--follow-clipboard]' '' --help --version
+check 0 "pavrel $2" '' --follow-clipboard --version x
+check 2 '' "pavrel: unknown option '--verbose'" --verbose
+check 2 '' "pavrel: unexpected argument 'data.txt'" data.txt --help
