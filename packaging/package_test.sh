@@ -2,31 +2,23 @@
 # Packages the build folder given as $1 (installed under prefix $2), checks that the package
 # holds everything a desktop user needs, and validates its menu entry and AppStream data.
 set -euo pipefail
-build=$1 prefix=${2#/}
+prefix=${2#/} share=${2#/}/share id=org.pavrel.Pavrel
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+fail() { echo "$*" >&2; exit 1; }
 
-cpack -G DEB -B "$work" --config "$build/CPackConfig.cmake" >"$work/cpack.log" ||
-  { cat "$work/cpack.log"; exit 1; }
-deb=$(ls "$work"/pavrel_*_amd64.deb)
-dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./||' >"$work/files"
-dpkg-deb -x "$deb" "$work/root"
-share=$prefix/share
-entry=$share/applications/org.pavrel.Pavrel.desktop
-starter=$(sed -n 's|^Exec=/||p' "$work/root/$entry")
-for file in "$prefix/bin/pavrel" "$prefix/bin/pavrel-table" "$share/pavrel/data.txt" "$entry" \
-  "$share/icons/hicolor/32x32/apps/org.pavrel.Pavrel.png" \
-  "$share/icons/hicolor/scalable/apps/org.pavrel.Pavrel.svg" \
-  "$share/metainfo/org.pavrel.Pavrel.metainfo.xml" "$share/man/man1/pavrel.1.gz" \
-  "$share/man/man1/pavrel-table.1.gz" "$starter"; do
-  grep -qxF "$file" "$work/files" || { echo "missing from the package: $file" >&2; exit 1; }
+cpack -G DEB -B "$work" --config "$1/CPackConfig.cmake" >"$work/log" || fail "$(cat "$work/log")"
+dpkg-deb -x "$work"/pavrel_*_amd64.deb "$work/root"
+(cd "$work/root" && find . ! -type d | sed 's|^\./||') >"$work/files"
+entry=$work/root/$share/applications/$id.desktop
+for file in "$prefix"/bin/pavrel{,-table} "$share"/{pavrel/data.txt,applications/$id.desktop} \
+  "$share"/{icons/hicolor/{32x32/apps/$id.png,scalable/apps/$id.svg},metainfo/$id.metainfo.xml} \
+  "$share"/man/man1/pavrel{,-table}.1.gz "$(sed -n 's|^Exec=/||p' "$entry")"; do
+  grep -qxF "$file" "$work/files" || fail "missing from the package: $file"
 done
-# desktop-file-validate exits 0 on hints; the entry must have none.
-hints=$(desktop-file-validate "$work/root/$entry" 2>&1) || true
-[ -z "$hints" ] || { echo "$hints" >&2; exit 1; }
-appstreamcli validate --no-net "$work/root/$share/metainfo/org.pavrel.Pavrel.metainfo.xml"
-# Every installed file has a licence in the copyright file (the last Files paragraph that
-# matches it names it), and that licence's text is there.
+desktop-file-validate "$entry" 2>&1 | { ! grep . >&2; }  # hints too, which exit 0
+appstreamcli validate --no-net "$work/root/$share/metainfo/$id.metainfo.xml"
+# Each installed file has a licence (the last Files paragraph that matches it) with its text.
 awk -v RS= '{
   n = split($0, line, "\n"); files = ""
   for (i = 1; i <= n; i++) {
@@ -37,9 +29,9 @@ awk -v RS= '{
   if (sub(/^ Files:/, "", files)) print "files", licence, files
 }' "$work/root/$share/doc/pavrel/copyright" >"$work/licences"
 set -f  # the patterns are matched, not expanded
-grep -v -e '/$' -e '^$' "$work/files" | while read -r file; do
+while read -r file; do
   licence=$(while read -r kind name patterns; do
     [ "$kind" = text ] || for pattern in $patterns; do [[ $file != $pattern ]] || echo "$name"; done
   done <"$work/licences" | tail -n 1)
-  grep -qxF "text $licence" "$work/licences" || { echo "no licence text for $file" >&2; exit 1; }
-done
+  grep -qxF "text $licence" "$work/licences" || fail "no licence text for $file"
+done <"$work/files"

@@ -4,20 +4,17 @@
 set -euo pipefail
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-unzip -q "$1" -d "$work"
-cd "$work"
+fail() { echo "$*" >&2; exit 1; }
+unzip -q "$1" -d "$work" && cd "$work"
 
 texts=()
 for file in *; do
-  [ "$file" = README.txt ] || grep -qF "$file" README.txt || { echo "README.txt omits $file" >&2; exit 1; }
-  [[ $file != *.txt || $file == data.txt ]] || texts+=("$file")
+  [ "$file" = README.txt ] || grep -qF "$file" README.txt || fail "README.txt omits $file"
+  [[ $file == *.txt && $file != data.txt ]] || continue
+  texts+=("$file")  # every line ends in CR, and the text in CR LF
+  ! grep -qv $'\r$' "$file" && [ "$(tail -c 2 "$file" | od -An -tx1)" = " 0d 0a" ] ||
+    fail "$file has a line without CR LF"
 done
 for name in $(grep -ohE '\b[A-Za-z0-9][A-Za-z0-9.-]*\.(txt|exe)\b' "${texts[@]}" | sort -u); do
-  [ -f "$name" ] || { echo "the zip lacks $name, which its texts name" >&2; exit 1; }
-done
-for text in "${texts[@]}"; do
-  if grep -qv $'\r$' "$text" || [ "$(tail -c 2 "$text" | od -An -tx1 | tr -d ' ')" != 0d0a ]; then
-    echo "$text has a line without CR LF" >&2
-    exit 1
-  fi
+  [ -f "$name" ] || fail "the zip lacks $name, which its texts name"
 done
