@@ -1,5 +1,5 @@
-// Drives the real window with keys, clicks, pastes, input-method text and copies in other X
-// programs on a private X server.
+// Drives the real window with keys, pastes, input-method text and copies in other X programs on
+// a private X server.
 
 #include "window/form1.h"
 
@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QToolTip>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "gtest/gtest.h"
@@ -27,43 +28,45 @@
 
 namespace {
 
-// 字 pbf, 中 khk, a record with markup, and one longer than the result label can show.
-const std::string kTable =
-    "\xD7\xD6 pbf\r\n\xD6\xD0 khk\r\n<b>pbf</b>\r\n\xB3\xA4 " + std::string(5000, 'x') + "\r\n";
+// 字 pbf, 中 khk and a record with markup.
+const std::string kTable = "\xD7\xD6 pbf\r\n\xD6\xD0 khk\r\n<b>pbf</b>\r\n";
+
+// Runs an X command and returns its output's first line.
+QString X(const QString& program, const QStringList& arguments) {
+  QProcess process;
+  process.start(program, arguments);
+  process.waitForFinished();
+  return QString::fromUtf8(process.readAllStandardOutput()).section('\n', 0, 0);
+}
 
 class Form1Test : public testing::Test {
  protected:
   void SetUp() override {
     dir_.Write("data.txt", kTable);
-    form_ = std::make_unique<Form1>();
+    form_->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
-    // Message boxes and menus are modal: note and dismiss them from inside their event loop. A
-    // menu chooses its item choice_; a box is held open while during_box_ runs, and the watch
-    // goes on meanwhile.
-    QObject::connect(&box_watch_, &QTimer::timeout, [this] {
+    // Menus and message boxes are modal: note and dismiss them from inside their event loop. A
+    // menu triggers its item choice_; a box stays open while during_box_ runs.
+    QObject::connect(&modal_watch_, &QTimer::timeout, [this] {
       if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
         for (QAction* action : menu->actions()) {
           menus_ << action->text() + (action->isChecked() ? " (checked)" : "");
-          if (!choice_.isEmpty() && action->text() == choice_) menu->setActiveAction(action);
+          if (action->text() == choice_) action->trigger();
         }
-        QTest::keyClick(menu, choice_.isEmpty() ? Qt::Key_Escape : Qt::Key_Return);
+        menu->close();
       }
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       if (box == nullptr || box == held_box_) return;
       const bool plain = box->icon() == QMessageBox::NoIcon && box->buttons().size() == 1 &&
                          box->standardButton(box->buttons()[0]) == QMessageBox::Ok;
       boxes_ << box->windowTitle() + ": " + box->text() + (plain ? "" : " (not one OK button)");
-      if (!during_box_) {
-        QTest::keyClick(box, Qt::Key_Return);
-        return;
-      }
       held_box_ = box;
       QTimer::singleShot(0, [this, during = std::exchange(during_box_, {})] {
-        during();
+        if (during) during();
         if (held_box_ && held_box_->isVisible()) QTest::keyClick(held_box_, Qt::Key_Return);
       });
     });
-    box_watch_.start(10);
+    modal_watch_.start(10);
   }
 
   template <typename T = QWidget>
@@ -74,27 +77,19 @@ class Form1Test : public testing::Test {
   QLabel* Label3() const { return Control<QLabel>("Label3"); }
 
   // Plays a script into the focused control as a user would. \r is Enter, \n the keypad's
-  // Enter, \t Tab, \x1b Escape, \1 a click on the button, \2 a paste of 汉字, \3 an input
-  // method's phrase 汉字; a space is Space while the button has the focus; the rest is typed.
+  // Enter, \t Tab, \x1b Escape, \1 Home, \2 a paste of 汉字, \3 an input method's phrase 汉字; a
+  // space is Space while the button has the focus; the rest is typed.
   void Play(const QString& script) {
+    const std::map<char32_t, QKeyCombination> keys = {
+        {U'\r', Qt::Key_Return}, {U'\n', Qt::KeypadModifier | Qt::Key_Enter},
+        {U'\t', Qt::Key_Tab},    {U'\x1b', Qt::Key_Escape},
+        {U'\1', Qt::Key_Home},   {U' ', Qt::Key_Space}};
     for (char32_t c : script.toUcs4()) {
       QWidget* focus = QApplication::focusWidget();
-      const auto key = [focus](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyClick(focus, key, modifiers);
-      };
-      if (c == U'\r')
-        key(Qt::Key_Return);
-      else if (c == U'\n')
-        key(Qt::Key_Enter, Qt::KeypadModifier);
-      else if (c == U'\t')
-        key(Qt::Key_Tab);
-      else if (c == U'\x1b')
-        key(Qt::Key_Escape);
-      else if (c == U' ' && focus != Text1())
-        key(Qt::Key_Space);
-      else if (c == U'\1')
-        QTest::mouseClick(Control("Command1"), Qt::LeftButton);
-      else if (c == U'\2') {
+      const auto key = keys.find(c);
+      if (key != keys.end() && (c != U' ' || focus != Text1())) {
+        QTest::keyClick(focus, key->second.key(), key->second.keyboardModifiers());
+      } else if (c == U'\2') {
         QApplication::clipboard()->setText("汉字");
         QTest::keySequence(focus, QKeySequence::Paste);
       } else if (c == U'\3') {
@@ -120,7 +115,8 @@ class Form1Test : public testing::Test {
     EXPECT_TRUE(xclip.waitForFinished() && changed.wait(5000)) << text.toStdString();
   }
 
-  // Opens the context menu of `widget` as a right-click does and chooses `choice` in it.
+  // Opens the context menu of `widget` as a right-click does, chooses `choice` in it and returns
+  // its items.
   QStringList ContextMenu(QWidget* widget, const QString& choice = {}) {
     menus_.clear();
     choice_ = choice;
@@ -134,33 +130,13 @@ class Form1Test : public testing::Test {
   }
 
   pavrel::TempDir dir_;
-  std::unique_ptr<Form1> form_;
-  QTimer box_watch_;
+  std::unique_ptr<Form1> form_ = std::make_unique<Form1>();
+  QTimer modal_watch_;
   QStringList boxes_, menus_;
   QString choice_;
   std::function<void()> during_box_;
   QPointer<QMessageBox> held_box_;
 };
-
-// Runs an X command and returns its output's first line.
-QString X(const QString& program, const QStringList& arguments) {
-  QProcess process;
-  process.start(program, arguments);
-  process.waitForFinished();
-  return QString::fromUtf8(process.readAllStandardOutput()).section('\n', 0, 0);
-}
-
-TEST_F(Form1Test, StartsOnTopWithTheFocusInTheQueryBox) {
-  EXPECT_EQ(form_->windowTitle(), "Quorlan");
-  EXPECT_FALSE(form_->windowIcon().isNull());
-  EXPECT_EQ(form_->size(), QSize(219, 98));
-  EXPECT_EQ(QApplication::focusWidget(), Text1());
-  // The window manager is told to keep the window above others.
-  QProcess xprop;
-  xprop.start("xprop", {"-id", QString::number(form_->winId()), "_NET_WM_STATE"});
-  ASSERT_TRUE(xprop.waitForFinished());
-  EXPECT_TRUE(xprop.readAllStandardOutput().contains("_NET_WM_STATE_ABOVE"));
-}
 
 // A script played into the window, and what it shows afterwards.
 const struct {
@@ -173,26 +149,23 @@ const struct {
     {"字\r", 1, "字", "字 pbf", "Text1", "字"},
     {"字\r中\r", 2, "中", "中 khk", "Text1", "中"},  // typed over the selected character
     {"国\r", 1, "国", "无法查询", "Text1", "国"},
-    {"<\r", 1, "<", "<b>pbf</b>", "Text1", "<"},  // markup is shown as it stands
-    {"长\r", 1, "长", "长 " + QString(4094, 'x'), "Text1", "长"},
+    {"<\r", 1, "<", "<b>pbf</b>", "Text1", "<"},   // markup is shown as it stands
     {"𠀀\r", 1, "𠀀", "无法查询", "Text1", "𠀀"},  // selected whole
     {"字\n", 1, "字", "字 pbf", "Text1", "字"},
-    {"字\1", 1, "字", "字 pbf", "Text1", "字"},
-    {"字\t", 0, "字", "", "Command1", ""},  // Tab: to the button only, and back
-    {"字\t\t", 0, "字", "", "Text1", "字"},
-    {"字\t\r", 1, "字", "字 pbf", "Text1", "字"},
+    {"字\t\t", 0, "字", "", "Text1", "字"},  // Tab: to the button only, and back
     {"字\t ", 1, "字", "字 pbf", "Text1", "字"},
     {"字\x1b", 0, "字", "", "Text1", ""},  // Escape closes nothing
-    {"字a", 0, "字", "", "Text1", ""},     // one character: typing beside it does nothing
-    {"𠀀b", 0, "𠀀", "", "Text1", ""},     // a surrogate pair is one character
-    {"\2", 0, "汉", "", "Text1", ""},      // a paste keeps its first character
-    {"字\2", 0, "字", "", "Text1", ""},
-    {"字\r\2", 1, "汉", "字 pbf", "Text1", ""},
-    {"\3", 0, "汉", "", "Text1", ""},  // and so does an input method's phrase
-    {"字\r\3", 1, "汉", "字 pbf", "Text1", ""},
+    // The query box holds one character, however the text comes.
+    {"字\1a\r", 1, "字", "字 pbf", "Text1", "字"},  // typed in front of it
+    {"𠀀bc", 0, "𠀀", "", "Text1", ""},             // typed after a surrogate pair
+    {"字\r\2", 1, "汉", "字 pbf", "Text1", ""},     // a paste keeps its first character
+    {"\3", 0, "汉", "", "Text1", ""},               // and so does an input method's phrase
 };
 
-TEST_F(Form1Test, KeyboardAndMouseFlow) {
+TEST_F(Form1Test, StartsOnTopAndLooksUpFromTheKeyboard) {
+  EXPECT_EQ(QApplication::focusWidget(), Text1());
+  EXPECT_TRUE(X("xprop", {"-id", QString::number(form_->winId()), "_NET_WM_STATE"})
+                  .contains("_NET_WM_STATE_ABOVE"));
   QSignalSpy clicks(Control<QPushButton>("Command1"), &QPushButton::clicked);
   for (const auto& c : kFlowCases) {
     Text1()->clear();
@@ -244,28 +217,21 @@ TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
   EXPECT_EQ(Text1()->text(), "");
   form_->SetFollowClipboard(true);
 
-  // Another program has the keyboard.
+  // Another program takes the keyboard while the button has it.
+  Play("\t");
   QProcess other;
   other.start("xmessage", {"-title", "other", "other program"});
   const QString other_id = X("xdotool", {"search", "--sync", "--name", "^other$"});
   X("xdotool", {"windowactivate", "--sync", other_id});
   EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() == nullptr; }));
-  const struct {
-    QString copied, query, result;
-  } kCopies[] = {
-      {" \t\r\n\u3000中国人", "中", "中 khk"},
-      {"a字", "中", "中 khk"},  // ASCII first: nothing changes
-      {"𠀀", "𠀀", "无法查询"},
-  };
-  for (const auto& c : kCopies) {
-    Copy(c.copied);
-    EXPECT_EQ(Text1()->text(), c.query) << c.copied.toStdString();
-    EXPECT_EQ(Label3()->text(), c.result) << c.copied.toStdString();
-    EXPECT_EQ(Text1()->selectedText(), c.query) << c.copied.toStdString();
-  }
-  EXPECT_EQ(X("xdotool", {"getactivewindow"}), other_id);
+  Copy(" \u3000𠀀中");  // the first character that is not a space
+  EXPECT_EQ(Text1()->selectedText(), "𠀀");
+  EXPECT_EQ(Label3()->text(), "无法查询");
   EXPECT_EQ(X("xdotool", {"getwindowfocus"}), other_id);
-  EXPECT_TRUE(boxes_.isEmpty());
+  // Activated again, the window gives the keyboard to the query box, where the lookup put it.
+  X("xdotool", {"windowactivate", "--sync", QString::number(form_->winId())});
+  EXPECT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  EXPECT_EQ(QApplication::focusWidget(), Text1());
 
   // The window's menu outside the query box switches it off; the query box keeps its own menu.
   EXPECT_FALSE(ContextMenu(Text1()).contains("跟随剪贴板"));
