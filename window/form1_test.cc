@@ -3,7 +3,6 @@
 
 #include "window/form1.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -43,8 +42,7 @@ class Form1Test : public testing::Test {
  protected:
   void SetUp() override {
     dir_.Write("data.txt", kTable);
-    form_->show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    Open();
     // Menus and message boxes are modal: note and dismiss them from inside their event loop. A
     // menu triggers its item choice_; a box stays open while during_box_ runs.
     QObject::connect(&modal_watch_, &QTimer::timeout, [this] {
@@ -67,6 +65,13 @@ class Form1Test : public testing::Test {
       });
     });
     modal_watch_.start(10);
+  }
+
+  // Opens a new window, as the program starts.
+  void Open() {
+    form_ = std::make_unique<Form1>();
+    form_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
   }
 
   template <typename T = QWidget>
@@ -130,7 +135,7 @@ class Form1Test : public testing::Test {
   }
 
   pavrel::TempDir dir_;
-  std::unique_ptr<Form1> form_ = std::make_unique<Form1>();
+  std::unique_ptr<Form1> form_;
   QTimer modal_watch_;
   QStringList boxes_, menus_;
   QString choice_;
@@ -142,60 +147,56 @@ class Form1Test : public testing::Test {
 const struct {
   const char* script;
   int lookups;  // activations of the button
-  QString query, result;
-  const char* focus;
-  QString selected;
+  QString query, result, selected;
 } kFlowCases[] = {
-    {"字\r", 1, "字", "字 pbf", "Text1", "字"},
-    {"字\r中\r", 2, "中", "中 khk", "Text1", "中"},  // typed over the selected character
-    {"国\r", 1, "国", "无法查询", "Text1", "国"},
-    {"<\r", 1, "<", "<b>pbf</b>", "Text1", "<"},   // markup is shown as it stands
-    {"𠀀\r", 1, "𠀀", "无法查询", "Text1", "𠀀"},  // selected whole
-    {"字\n", 1, "字", "字 pbf", "Text1", "字"},
-    {"字\t\t", 0, "字", "", "Text1", "字"},  // Tab: to the button only, and back
-    {"字\t ", 1, "字", "字 pbf", "Text1", "字"},
-    {"字\x1b", 0, "字", "", "Text1", ""},  // Escape closes nothing
+    {"字\r", 1, "字", "字 pbf", "字"},
+    {"字\r中\r", 2, "中", "中 khk", "中"},  // typed over the selected character
+    {"国\r", 1, "国", "无法查询", "国"},
+    {"<\r", 1, "<", "<b>pbf</b>", "<"},   // markup is shown as it stands
+    {"𠀀\r", 1, "𠀀", "无法查询", "𠀀"},  // selected whole
+    {"字\n", 1, "字", "字 pbf", "字"},
+    {"字\t\t", 0, "字", "", "字"},  // Tab: to the button only, and back
+    {"字\t ", 1, "字", "字 pbf", "字"},
+    {"字\x1b", 0, "字", "", ""},  // Escape closes nothing
     // The query box holds one character, however the text comes.
-    {"字\1a\r", 1, "字", "字 pbf", "Text1", "字"},  // typed in front of it
-    {"𠀀bc", 0, "𠀀", "", "Text1", ""},             // typed after a surrogate pair
-    {"字\r\2", 1, "汉", "字 pbf", "Text1", ""},     // a paste keeps its first character
-    {"\3", 0, "汉", "", "Text1", ""},               // and so does an input method's phrase
+    {"字\1a\r", 1, "字", "字 pbf", "字"},  // typed in front of it
+    {"𠀀bc", 0, "𠀀", "", ""},             // typed after a surrogate pair
+    {"\3", 0, "汉", "", ""},               // an input method's phrase keeps its first character
+    {"字\r\2", 1, "汉", "字 pbf", ""},     // and so does a paste; the last row leaves a result
 };
 
+// Each script starts in a new window: the query box has the focus from the start.
 TEST_F(Form1Test, StartsOnTopAndLooksUpFromTheKeyboard) {
-  EXPECT_EQ(QApplication::focusWidget(), Text1());
   EXPECT_TRUE(X("xprop", {"-id", QString::number(form_->winId()), "_NET_WM_STATE"})
                   .contains("_NET_WM_STATE_ABOVE"));
-  QSignalSpy clicks(Control<QPushButton>("Command1"), &QPushButton::clicked);
   for (const auto& c : kFlowCases) {
-    Text1()->clear();
-    Label3()->clear();
-    Label3()->setToolTip({});
-    Text1()->setFocus();
-    clicks.clear();
+    Open();
+    QSignalSpy clicks(Control<QPushButton>("Command1"), &QPushButton::clicked);
     Play(c.script);
     EXPECT_EQ(clicks.count(), c.lookups) << c.script;
     EXPECT_EQ(Text1()->text(), c.query) << c.script;
     EXPECT_EQ(Label3()->text(), c.result) << c.script;
-    EXPECT_EQ(QApplication::focusWidget(), Control(c.focus)) << c.script;
+    EXPECT_EQ(QApplication::focusWidget(), Text1()) << c.script;
     EXPECT_EQ(Text1()->selectedText(), c.selected) << c.script;
-    // The whole record can be read from the tooltip and by screen readers.
+    EXPECT_TRUE(form_->isVisible()) << c.script;
+    // The whole record can be read from the tooltip.
     EXPECT_EQ(QTextDocumentFragment::fromHtml(Label3()->toolTip()).toPlainText(), c.result);
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(Label3())->text(QAccessible::Name), c.result);
   }
-  EXPECT_TRUE(form_->isVisible());
   EXPECT_TRUE(boxes_.isEmpty());
+
+  // A lookup that no key or click started (which would close the tooltip) while the mouse rests
+  // on the result: the open tooltip shows the new record.
+  QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), Label3()->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(Label3(), &hover);
+  ASSERT_TRUE(QToolTip::isVisible());
+  form_->SetResultText(U"中 khk");
+  EXPECT_EQ(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText(), "中 khk");
 }
 
 TEST_F(Form1Test, MissingTableShowsOneMessageAtATime) {
-  const QString message = "Pavrel: 当前目录下缺少 data.txt 文件！";
-  Play("字\r");
-  std::filesystem::remove("data.txt");
-  Play("中\r");
-  EXPECT_EQ(boxes_, QStringList{message});
-  EXPECT_EQ(Label3()->text(), "字 pbf");
-
   // Copies while the box is open add no box; one that finds the table again closes it.
+  const QString message = "Pavrel: 当前目录下缺少 data.txt 文件！";
+  std::filesystem::remove("data.txt");
   form_->SetFollowClipboard(true);
   during_box_ = [this] {
     Copy("国");
@@ -204,12 +205,12 @@ TEST_F(Form1Test, MissingTableShowsOneMessageAtATime) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   };
   Copy("字");
-  EXPECT_EQ(boxes_, QStringList({message, message}));
+  EXPECT_EQ(boxes_, QStringList{message});
   EXPECT_EQ(Label3()->text(), "中 khk");
   // Once the box is closed, the next failure shows it again.
   std::filesystem::remove("data.txt");
-  Copy("字");
-  EXPECT_EQ(boxes_.size(), 3);
+  Play("\r");
+  EXPECT_EQ(boxes_, QStringList({message, message}));
 }
 
 TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
@@ -238,20 +239,16 @@ TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
   EXPECT_EQ(ContextMenu(Control("Label4"), "跟随剪贴板"), QStringList{"跟随剪贴板 (checked)"});
   Copy("字");
   EXPECT_EQ(Text1()->text(), "𠀀");
-  EXPECT_EQ(ContextMenu(form_.get()), QStringList{"跟随剪贴板"});
   other.kill();
   other.waitForFinished();
 }
 
-// A lookup that no key or click started (which would close the tooltip) while the mouse rests on
-// the result: the open tooltip shows the new record.
-TEST_F(Form1Test, OpenTooltipShowsTheCurrentRecord) {
-  Play("字\r");
-  QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), Label3()->mapToGlobal(QPoint(5, 5)));
-  QApplication::sendEvent(Label3(), &hover);
-  ASSERT_TRUE(QToolTip::isVisible());
-  form_->SetResultText(U"中 khk");
-  EXPECT_EQ(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText(), "中 khk");
-}
-
 }  // namespace
+
+int main(int argc, char* argv[]) {
+  testing::InitGoogleTest(&argc, argv);
+  // Listing the tests needs no display; running them does.
+  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}
