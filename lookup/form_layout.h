@@ -50,6 +50,9 @@ constexpr ControlLayout kControls[] = {
 // Indexes into kControls of the controls that the front ends work with.
 enum ControlIndex { kPromptLabel, kCaptionLabel, kQueryBox, kResultLabel, kQueryButton, kCredit };
 
+// The context menu's item that switches following the clipboard on and off.
+constexpr char kFollowClipboardText[] = "跟随剪贴板";
+
 }  // namespace pavrel
 
 #endif  // PAVREL_LOOKUP_FORM_LAYOUT_H_

@@ -10,99 +10,112 @@
 #include <QPushButton>
 #include <QTextDocument>
 #include <QToolTip>
+#include <array>
 
 #include "lookup/command_line.h"
+#include "lookup/form_layout.h"
 #include "lookup/lookup_command.h"
-#include "window/one_character_validator.h"
+#include "window/query_box_validator.h"
 #include "window/result_announcer.h"
 
 namespace {
 
-// The client area in logical pixels.
-constexpr QSize kClientSize(219, 98);
+using pavrel::ControlKind;
+using pavrel::ControlLayout;
+using pavrel::FontSpec;
 
-// SimSun where it is installed. Elsewhere a serif face for Latin letters and a Song/Ming-style
-// face that Debian ships for Chinese; font matching finds any CJK font for what they both lack.
-QFont SongFont(int pixel_size, bool italic = false) {
-  QFont font;
-  font.setFamilies({"SimSun", "宋体", "DejaVu Serif", "AR PL UMing CN", "Noto Serif CJK SC"});
-  font.setPixelSize(pixel_size);
-  font.setItalic(italic);
+// The window's own font is the desktop's family at the size the fixed layout was drawn for, so
+// that a larger desktop font does not wrap and cut off the prompts. The Song face is SimSun where
+// it is installed; elsewhere a serif face for Latin letters and a Song/Ming-style face that
+// Debian ships for Chinese, and font matching finds any CJK font for what they both lack.
+QFont FontFor(const FontSpec& spec, QFont font) {
+  if (spec.song) {
+    font.setFamilies({"SimSun", "宋体", "DejaVu Serif", "AR PL UMing CN", "Noto Serif CJK SC"});
+  }
+  font.setPixelSize(spec.pixels);
+  font.setItalic(spec.italic);
   return font;
 }
 
-// A plain label: its text is never read as markup, wraps, and is cut off at the label's edge.
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
-  label->setTextFormat(Qt::PlainText);
-  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  label->setWordWrap(true);
-  label->setGeometry(geometry);
-  return label;
+// One control of the description. A label's text is never read as markup, wraps, and is cut off
+// at the label's edge.
+QWidget* MakeControl(const ControlLayout& layout, QWidget* parent) {
+  QWidget* control = nullptr;
+  const QString text = QString::fromUtf8(layout.text);
+  switch (layout.kind) {
+    case ControlKind::kLabel: {
+      auto* label = new QLabel(text, parent);
+      label->setTextFormat(Qt::PlainText);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      label->setWordWrap(true);
+      control = label;
+      break;
+    }
+    case ControlKind::kQueryBox: {
+      auto* box = new QLineEdit(parent);
+      box->setValidator(new QueryBoxValidator(box));
+      box->setText(text);
+      control = box;
+      break;
+    }
+    case ControlKind::kButton:
+      control = new QPushButton(text, parent);
+      break;
+  }
+  control->setObjectName(layout.name);
+  control->setGeometry(layout.box.left, layout.box.top, layout.box.width, layout.box.height);
+  control->setFont(FontFor(pavrel::FontOf(layout.font), parent->font()));
+  return control;
 }
 
 }  // namespace
 
 Form1::Form1(QWidget* parent) : QWidget(parent) {
-  setObjectName("Form1");
-  setWindowTitle("Quorlan");
+  setObjectName(pavrel::kFormName);
+  setWindowTitle(pavrel::kFormCaption);
   setWindowIcon(QIcon(":/pavrel.png"));
-  setFixedSize(kClientSize);
-  // The desktop's font family at the size the fixed layout was drawn for (9 pt at 96 dpi), so
-  // that a larger desktop font does not wrap and cut off the prompts.
-  QFont window_font = font();
-  window_font.setPixelSize(12);
-  setFont(window_font);
+  setFixedSize(pavrel::kClientWidth, pavrel::kClientHeight);
+  setFont(FontFor(pavrel::FontOf(pavrel::FontRole::kWindow), font()));
 
-  Label1 = MakeLabel(this, "Label1", "输入你要查询的汉字：", QRect(8, 16, 129, 17));
-  Label2 = MakeLabel(this, "Label2", "五笔码查询结果：", QRect(8, 40, 113, 17));
-
-  Text1 = new QLineEdit(this);
-  Text1->setObjectName("Text1");
-  Text1->setGeometry(136, 8, 73, 25);
-  Text1->setFont(SongFont(16));
-  Text1->setMaxLength(2);  // one character, which may be a surrogate pair
-  Text1->setValidator(new OneCharacterValidator(Text1));
-  Label1->setBuddy(Text1);  // gives the query box its accessible name
-
-  Label3 = MakeLabel(this, "Label3", QString(), QRect(136, 40, 73, 17));
-
-  Command1 = new QPushButton("查询", this);
-  Command1->setObjectName("Command1");
-  Command1->setGeometry(16, 64, 41, 33);
-  Command1->setDefault(true);
-  connect(Command1, &QPushButton::clicked, this, &Form1::lookUpCharacter);
-
-  // Tall enough for the ascent of a 19 px serif face, which 17 pixels would cut off.
-  Label4 = MakeLabel(this, "Label4", "Selvanor", QRect(80, 72, 145, 26));
-  Label4->setFont(SongFont(19, /*italic=*/true));
+  // Created in tab order, which Qt follows.
+  std::array<QWidget*, std::size(pavrel::kControls)> controls;
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    controls[i] = MakeControl(pavrel::kControls[i], this);
+  }
+  query_box_ = static_cast<QLineEdit*>(controls[pavrel::kQueryBox]);
+  result_label_ = static_cast<QLabel*>(controls[pavrel::kResultLabel]);
+  query_button_ = static_cast<QPushButton*>(controls[pavrel::kQueryButton]);
+  // The prompt gives the query box its accessible name.
+  static_cast<QLabel*>(controls[pavrel::kPromptLabel])->setBuddy(query_box_);
+  query_button_->setDefault(true);
+  connect(query_button_, &QPushButton::clicked, this, &Form1::lookUpCharacter);
+  // The credit line runs to the window's bottom edge: at its described 17 pixels, the ascent of
+  // its 19 pixel serif face is cut off.
+  QWidget* credit = controls[pavrel::kCredit];
+  credit->resize(credit->width(), height() - credit->y());
 
   announcer_ = new ResultAnnouncer(this);
 
-  setTabOrder(Text1, Command1);
-
   // Right-click anywhere outside the query box, which keeps its own edit menu, offers the mode.
-  follow_clipboard_ = new QAction("跟随剪贴板", this);
+  follow_clipboard_ = new QAction(pavrel::kFollowClipboardText, this);
   follow_clipboard_->setCheckable(true);
   addAction(follow_clipboard_);
   setContextMenuPolicy(Qt::ActionsContextMenu);
   connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &Form1::lookUpCopiedCharacter);
 
-  // Start-up: float above ordinary windows, appear, and take typing in the query box at once.
-  // The window has a fixed size, so it offers no maximize button.
+  // Float above ordinary windows, and take typing in the query box as soon as the window is
+  // shown. The window has a fixed size, so it offers no maximize button.
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                  Qt::WindowStaysOnTopHint);
-  show();
-  Text1->setFocus();
+  query_box_->setFocus();
 }
 
 // Enter anywhere in the window activates the default button, as in a dialog. The button handles
 // Enter itself while it has the focus; the query box passes it on to here.
 void Form1::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    Command1->click();
+    query_button_->click();
     return;
   }
   QWidget::keyPressEvent(event);
@@ -119,34 +132,34 @@ void Form1::lookUpCopiedCharacter() {
   const std::optional<char32_t> character =
       pavrel::CopiedCharacter(QApplication::clipboard()->text().toStdU32String());
   if (!character) return;
-  Text1->setText(QString::fromUcs4(&*character, 1));
+  query_box_->setText(QString::fromUcs4(&*character, 1));
   message_shown_ = false;
   pavrel::RunLookup(*this);
   // The table is there again: the open box that says it is missing is out of date.
   if (!message_shown_ && message_box_ != nullptr) message_box_->accept();
 }
 
-std::u32string Form1::GetQueryText() { return Text1->text().toStdU32String(); }
+std::u32string Form1::GetQueryText() { return query_box_->text().toStdU32String(); }
 
 void Form1::SetResultText(const std::u32string& text) {
   const QString record = QString::fromStdU32String(text);
-  Label3->setText(record);
+  result_label_->setText(record);
   // The label cuts a long record at its edge; the tooltip shows all of it. It is converted so
   // that the tooltip, too, shows the record as plain text.
   const QString tip = Qt::convertFromPlainText(record, Qt::WhiteSpaceNormal);
   // A tooltip that is open on the label shows the new record at once, not the one it opened with.
-  if (QToolTip::isVisible() && QToolTip::text() == Label3->toolTip()) {
-    QToolTip::showText(QCursor::pos(), tip, Label3);
+  if (QToolTip::isVisible() && QToolTip::text() == result_label_->toolTip()) {
+    QToolTip::showText(QCursor::pos(), tip, result_label_);
   }
-  Label3->setToolTip(tip);
+  result_label_->setToolTip(tip);
   announcer_->Announce(record);
 }
 
-void Form1::FocusQueryBox() { Text1->setFocus(); }
+void Form1::FocusQueryBox() { query_box_->setFocus(); }
 
 void Form1::SetQuerySelection(int start, int length) {
   // Characters to UTF-16 units: a character outside the Basic Multilingual Plane takes two.
-  const QString text = Text1->text();
+  const QString text = query_box_->text();
   const auto offset = [&text](int characters) {
     qsizetype unit = 0;
     for (; characters > 0 && unit < text.size(); --characters) {
@@ -155,7 +168,7 @@ void Form1::SetQuerySelection(int start, int length) {
     return static_cast<int>(unit);
   };
   const int from = offset(start);
-  Text1->setSelection(from, offset(start + length) - from);
+  query_box_->setSelection(from, offset(start + length) - from);
 }
 
 void Form1::ShowMessage(const std::u32string& text) {

@@ -21,7 +21,8 @@ class Form1 : public QWidget, public pavrel::WindowOperations {
   Q_OBJECT
 
  public:
-  // Builds the window, makes it topmost, shows it and puts the focus in the query box.
+  // Builds the window from its portable description (lookup/form_layout.h), topmost, with the
+  // focus in the query box once it is shown.
   explicit Form1(QWidget* parent = nullptr);
 
   std::u32string GetQueryText() override;
@@ -41,12 +42,9 @@ class Form1 : public QWidget, public pavrel::WindowOperations {
   void lookUpCopiedCharacter();
 
  private:
-  QLabel* Label1;
-  QLabel* Label2;
-  QLineEdit* Text1;
-  QLabel* Label3;
-  QPushButton* Command1;
-  QLabel* Label4;
+  QLineEdit* query_box_;
+  QLabel* result_label_;
+  QPushButton* query_button_;
   ResultAnnouncer* announcer_;  // speaks each result to screen readers
 
   QAction* follow_clipboard_;           // 跟随剪贴板, checked while the window follows

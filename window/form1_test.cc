@@ -1,9 +1,8 @@
-// Drives the real window with keys, clicks, pastes, input-method text and copies in other X
-// programs on a private X server.
+// Drives the real window with keys, pastes, input-method text and copies in other X programs on
+// a private X server.
 
 #include "window/form1.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -20,6 +19,7 @@
 #include <QTimer>
 #include <QToolTip>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "gtest/gtest.h"
@@ -27,43 +27,51 @@
 
 namespace {
 
-// 字 pbf, 中 khk, a record with markup, and one longer than the result label can show.
-const std::string kTable =
-    "\xD7\xD6 pbf\r\n\xD6\xD0 khk\r\n<b>pbf</b>\r\n\xB3\xA4 " + std::string(5000, 'x') + "\r\n";
+// 字 pbf, 中 khk and a record with markup.
+const std::string kTable = "\xD7\xD6 pbf\r\n\xD6\xD0 khk\r\n<b>pbf</b>\r\n";
+
+// Runs an X command and returns its output's first line.
+QString X(const QString& program, const QStringList& arguments) {
+  QProcess process;
+  process.start(program, arguments);
+  process.waitForFinished();
+  return QString::fromUtf8(process.readAllStandardOutput()).section('\n', 0, 0);
+}
 
 class Form1Test : public testing::Test {
  protected:
   void SetUp() override {
     dir_.Write("data.txt", kTable);
-    form_ = std::make_unique<Form1>();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
-    // Message boxes and menus are modal: note and dismiss them from inside their event loop. A
-    // menu chooses its item choice_; a box is held open while during_box_ runs, and the watch
-    // goes on meanwhile.
-    QObject::connect(&box_watch_, &QTimer::timeout, [this] {
+    Open();
+    // Menus and message boxes are modal: note and dismiss them from inside their event loop. A
+    // menu triggers its item choice_; a box stays open while during_box_ runs.
+    QObject::connect(&modal_watch_, &QTimer::timeout, [this] {
       if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
         for (QAction* action : menu->actions()) {
           menus_ << action->text() + (action->isChecked() ? " (checked)" : "");
-          if (!choice_.isEmpty() && action->text() == choice_) menu->setActiveAction(action);
+          if (action->text() == choice_) action->trigger();
         }
-        QTest::keyClick(menu, choice_.isEmpty() ? Qt::Key_Escape : Qt::Key_Return);
+        menu->close();
       }
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       if (box == nullptr || box == held_box_) return;
       const bool plain = box->icon() == QMessageBox::NoIcon && box->buttons().size() == 1 &&
                          box->standardButton(box->buttons()[0]) == QMessageBox::Ok;
       boxes_ << box->windowTitle() + ": " + box->text() + (plain ? "" : " (not one OK button)");
-      if (!during_box_) {
-        QTest::keyClick(box, Qt::Key_Return);
-        return;
-      }
       held_box_ = box;
       QTimer::singleShot(0, [this, during = std::exchange(during_box_, {})] {
-        during();
+        if (during) during();
         if (held_box_ && held_box_->isVisible()) QTest::keyClick(held_box_, Qt::Key_Return);
       });
     });
-    box_watch_.start(10);
+    modal_watch_.start(10);
+  }
+
+  // Opens a new window, as the program starts.
+  void Open() {
+    form_ = std::make_unique<Form1>();
+    form_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
   }
 
   template <typename T = QWidget>
@@ -74,27 +82,19 @@ class Form1Test : public testing::Test {
   QLabel* Label3() const { return Control<QLabel>("Label3"); }
 
   // Plays a script into the focused control as a user would. \r is Enter, \n the keypad's
-  // Enter, \t Tab, \x1b Escape, \1 a click on the button, \2 a paste of 汉字, \3 an input
-  // method's phrase 汉字; a space is Space while the button has the focus; the rest is typed.
+  // Enter, \t Tab, \x1b Escape, \1 Home, \2 a paste of 汉字, \3 an input method's phrase 汉字; a
+  // space is Space while the button has the focus; the rest is typed.
   void Play(const QString& script) {
+    const std::map<char32_t, QKeyCombination> keys = {
+        {U'\r', Qt::Key_Return}, {U'\n', Qt::KeypadModifier | Qt::Key_Enter},
+        {U'\t', Qt::Key_Tab},    {U'\x1b', Qt::Key_Escape},
+        {U'\1', Qt::Key_Home},   {U' ', Qt::Key_Space}};
     for (char32_t c : script.toUcs4()) {
       QWidget* focus = QApplication::focusWidget();
-      const auto key = [focus](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyClick(focus, key, modifiers);
-      };
-      if (c == U'\r')
-        key(Qt::Key_Return);
-      else if (c == U'\n')
-        key(Qt::Key_Enter, Qt::KeypadModifier);
-      else if (c == U'\t')
-        key(Qt::Key_Tab);
-      else if (c == U'\x1b')
-        key(Qt::Key_Escape);
-      else if (c == U' ' && focus != Text1())
-        key(Qt::Key_Space);
-      else if (c == U'\1')
-        QTest::mouseClick(Control("Command1"), Qt::LeftButton);
-      else if (c == U'\2') {
+      const auto key = keys.find(c);
+      if (key != keys.end() && (c != U' ' || focus != Text1())) {
+        QTest::keyClick(focus, key->second.key(), key->second.keyboardModifiers());
+      } else if (c == U'\2') {
         QApplication::clipboard()->setText("汉字");
         QTest::keySequence(focus, QKeySequence::Paste);
       } else if (c == U'\3') {
@@ -120,7 +120,8 @@ class Form1Test : public testing::Test {
     EXPECT_TRUE(xclip.waitForFinished() && changed.wait(5000)) << text.toStdString();
   }
 
-  // Opens the context menu of `widget` as a right-click does and chooses `choice` in it.
+  // Opens the context menu of `widget` as a right-click does, chooses `choice` in it and returns
+  // its items.
   QStringList ContextMenu(QWidget* widget, const QString& choice = {}) {
     menus_.clear();
     choice_ = choice;
@@ -135,94 +136,67 @@ class Form1Test : public testing::Test {
 
   pavrel::TempDir dir_;
   std::unique_ptr<Form1> form_;
-  QTimer box_watch_;
+  QTimer modal_watch_;
   QStringList boxes_, menus_;
   QString choice_;
   std::function<void()> during_box_;
   QPointer<QMessageBox> held_box_;
 };
 
-// Runs an X command and returns its output's first line.
-QString X(const QString& program, const QStringList& arguments) {
-  QProcess process;
-  process.start(program, arguments);
-  process.waitForFinished();
-  return QString::fromUtf8(process.readAllStandardOutput()).section('\n', 0, 0);
-}
-
-TEST_F(Form1Test, StartsOnTopWithTheFocusInTheQueryBox) {
-  EXPECT_EQ(form_->windowTitle(), "Quorlan");
-  EXPECT_FALSE(form_->windowIcon().isNull());
-  EXPECT_EQ(form_->size(), QSize(219, 98));
-  EXPECT_EQ(QApplication::focusWidget(), Text1());
-  // The window manager is told to keep the window above others.
-  QProcess xprop;
-  xprop.start("xprop", {"-id", QString::number(form_->winId()), "_NET_WM_STATE"});
-  ASSERT_TRUE(xprop.waitForFinished());
-  EXPECT_TRUE(xprop.readAllStandardOutput().contains("_NET_WM_STATE_ABOVE"));
-}
-
 // A script played into the window, and what it shows afterwards.
 const struct {
   const char* script;
   int lookups;  // activations of the button
-  QString query, result;
-  const char* focus;
-  QString selected;
+  QString query, result, selected;
 } kFlowCases[] = {
-    {"字\r", 1, "字", "字 pbf", "Text1", "字"},
-    {"字\r中\r", 2, "中", "中 khk", "Text1", "中"},  // typed over the selected character
-    {"国\r", 1, "国", "无法查询", "Text1", "国"},
-    {"<\r", 1, "<", "<b>pbf</b>", "Text1", "<"},  // markup is shown as it stands
-    {"长\r", 1, "长", "长 " + QString(4094, 'x'), "Text1", "长"},
-    {"𠀀\r", 1, "𠀀", "无法查询", "Text1", "𠀀"},  // selected whole
-    {"字\n", 1, "字", "字 pbf", "Text1", "字"},
-    {"字\1", 1, "字", "字 pbf", "Text1", "字"},
-    {"字\t", 0, "字", "", "Command1", ""},  // Tab: to the button only, and back
-    {"字\t\t", 0, "字", "", "Text1", "字"},
-    {"字\t\r", 1, "字", "字 pbf", "Text1", "字"},
-    {"字\t ", 1, "字", "字 pbf", "Text1", "字"},
-    {"字\x1b", 0, "字", "", "Text1", ""},  // Escape closes nothing
-    {"字a", 0, "字", "", "Text1", ""},     // one character: typing beside it does nothing
-    {"𠀀b", 0, "𠀀", "", "Text1", ""},     // a surrogate pair is one character
-    {"\2", 0, "汉", "", "Text1", ""},      // a paste keeps its first character
-    {"字\2", 0, "字", "", "Text1", ""},
-    {"字\r\2", 1, "汉", "字 pbf", "Text1", ""},
-    {"\3", 0, "汉", "", "Text1", ""},  // and so does an input method's phrase
-    {"字\r\3", 1, "汉", "字 pbf", "Text1", ""},
+    {"字\r", 1, "字", "字 pbf", "字"},
+    {"字\r中\r", 2, "中", "中 khk", "中"},  // typed over the selected character
+    {"国\r", 1, "国", "无法查询", "国"},
+    {"<\r", 1, "<", "<b>pbf</b>", "<"},   // markup is shown as it stands
+    {"𠀀\r", 1, "𠀀", "无法查询", "𠀀"},  // selected whole
+    {"字\n", 1, "字", "字 pbf", "字"},
+    {"字\t\t", 0, "字", "", "字"},  // Tab: to the button only, and back
+    {"字\t ", 1, "字", "字 pbf", "字"},
+    {"字\x1b", 0, "字", "", ""},  // Escape closes nothing
+    // The query box holds one character, however the text comes.
+    {"字\1a\r", 1, "字", "字 pbf", "字"},  // typed in front of it
+    {"𠀀bc", 0, "𠀀", "", ""},             // typed after a surrogate pair
+    {"\3", 0, "汉", "", ""},               // an input method's phrase keeps its first character
+    {"字\r\2", 1, "汉", "字 pbf", ""},     // and so does a paste; the last row leaves a result
 };
 
-TEST_F(Form1Test, KeyboardAndMouseFlow) {
-  QSignalSpy clicks(Control<QPushButton>("Command1"), &QPushButton::clicked);
+// Each script starts in a new window: the query box has the focus from the start.
+TEST_F(Form1Test, StartsOnTopAndLooksUpFromTheKeyboard) {
+  EXPECT_TRUE(X("xprop", {"-id", QString::number(form_->winId()), "_NET_WM_STATE"})
+                  .contains("_NET_WM_STATE_ABOVE"));
   for (const auto& c : kFlowCases) {
-    Text1()->clear();
-    Label3()->clear();
-    Label3()->setToolTip({});
-    Text1()->setFocus();
-    clicks.clear();
+    Open();
+    QSignalSpy clicks(Control<QPushButton>("Command1"), &QPushButton::clicked);
     Play(c.script);
     EXPECT_EQ(clicks.count(), c.lookups) << c.script;
     EXPECT_EQ(Text1()->text(), c.query) << c.script;
     EXPECT_EQ(Label3()->text(), c.result) << c.script;
-    EXPECT_EQ(QApplication::focusWidget(), Control(c.focus)) << c.script;
+    EXPECT_EQ(QApplication::focusWidget(), Text1()) << c.script;
     EXPECT_EQ(Text1()->selectedText(), c.selected) << c.script;
-    // The whole record can be read from the tooltip and by screen readers.
+    EXPECT_TRUE(form_->isVisible()) << c.script;
+    // The whole record can be read from the tooltip.
     EXPECT_EQ(QTextDocumentFragment::fromHtml(Label3()->toolTip()).toPlainText(), c.result);
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(Label3())->text(QAccessible::Name), c.result);
   }
-  EXPECT_TRUE(form_->isVisible());
   EXPECT_TRUE(boxes_.isEmpty());
+
+  // A lookup that no key or click started (which would close the tooltip) while the mouse rests
+  // on the result: the open tooltip shows the new record.
+  QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), Label3()->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(Label3(), &hover);
+  ASSERT_TRUE(QToolTip::isVisible());
+  form_->SetResultText(U"中 khk");
+  EXPECT_EQ(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText(), "中 khk");
 }
 
 TEST_F(Form1Test, MissingTableShowsOneMessageAtATime) {
-  const QString message = "Pavrel: 当前目录下缺少 data.txt 文件！";
-  Play("字\r");
-  std::filesystem::remove("data.txt");
-  Play("中\r");
-  EXPECT_EQ(boxes_, QStringList{message});
-  EXPECT_EQ(Label3()->text(), "字 pbf");
-
   // Copies while the box is open add no box; one that finds the table again closes it.
+  const QString message = "Pavrel: 当前目录下缺少 data.txt 文件！";
+  std::filesystem::remove("data.txt");
   form_->SetFollowClipboard(true);
   during_box_ = [this] {
     Copy("国");
@@ -231,12 +205,12 @@ TEST_F(Form1Test, MissingTableShowsOneMessageAtATime) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   };
   Copy("字");
-  EXPECT_EQ(boxes_, QStringList({message, message}));
+  EXPECT_EQ(boxes_, QStringList{message});
   EXPECT_EQ(Label3()->text(), "中 khk");
   // Once the box is closed, the next failure shows it again.
   std::filesystem::remove("data.txt");
-  Copy("字");
-  EXPECT_EQ(boxes_.size(), 3);
+  Play("\r");
+  EXPECT_EQ(boxes_, QStringList({message, message}));
 }
 
 TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
@@ -244,48 +218,37 @@ TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
   EXPECT_EQ(Text1()->text(), "");
   form_->SetFollowClipboard(true);
 
-  // Another program has the keyboard.
+  // Another program takes the keyboard while the button has it.
+  Play("\t");
   QProcess other;
   other.start("xmessage", {"-title", "other", "other program"});
   const QString other_id = X("xdotool", {"search", "--sync", "--name", "^other$"});
   X("xdotool", {"windowactivate", "--sync", other_id});
   EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() == nullptr; }));
-  const struct {
-    QString copied, query, result;
-  } kCopies[] = {
-      {" \t\r\n\u3000中国人", "中", "中 khk"},
-      {"a字", "中", "中 khk"},  // ASCII first: nothing changes
-      {"𠀀", "𠀀", "无法查询"},
-  };
-  for (const auto& c : kCopies) {
-    Copy(c.copied);
-    EXPECT_EQ(Text1()->text(), c.query) << c.copied.toStdString();
-    EXPECT_EQ(Label3()->text(), c.result) << c.copied.toStdString();
-    EXPECT_EQ(Text1()->selectedText(), c.query) << c.copied.toStdString();
-  }
-  EXPECT_EQ(X("xdotool", {"getactivewindow"}), other_id);
+  Copy(" \u3000𠀀中");  // the first character that is not a space
+  EXPECT_EQ(Text1()->selectedText(), "𠀀");
+  EXPECT_EQ(Label3()->text(), "无法查询");
   EXPECT_EQ(X("xdotool", {"getwindowfocus"}), other_id);
-  EXPECT_TRUE(boxes_.isEmpty());
+  // Activated again, the window gives the keyboard to the query box, where the lookup put it.
+  X("xdotool", {"windowactivate", "--sync", QString::number(form_->winId())});
+  EXPECT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  EXPECT_EQ(QApplication::focusWidget(), Text1());
 
   // The window's menu outside the query box switches it off; the query box keeps its own menu.
   EXPECT_FALSE(ContextMenu(Text1()).contains("跟随剪贴板"));
   EXPECT_EQ(ContextMenu(Control("Label4"), "跟随剪贴板"), QStringList{"跟随剪贴板 (checked)"});
   Copy("字");
   EXPECT_EQ(Text1()->text(), "𠀀");
-  EXPECT_EQ(ContextMenu(form_.get()), QStringList{"跟随剪贴板"});
   other.kill();
   other.waitForFinished();
 }
 
-// A lookup that no key or click started (which would close the tooltip) while the mouse rests on
-// the result: the open tooltip shows the new record.
-TEST_F(Form1Test, OpenTooltipShowsTheCurrentRecord) {
-  Play("字\r");
-  QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), Label3()->mapToGlobal(QPoint(5, 5)));
-  QApplication::sendEvent(Label3(), &hover);
-  ASSERT_TRUE(QToolTip::isVisible());
-  form_->SetResultText(U"中 khk");
-  EXPECT_EQ(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText(), "中 khk");
-}
-
 }  // namespace
+
+int main(int argc, char* argv[]) {
+  testing::InitGoogleTest(&argc, argv);
+  // Listing the tests needs no display; running them does.
+  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -22,5 +22,6 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   Form1 form;
   form.SetFollowClipboard(command_line.follow_clipboard);
+  form.show();
   return app.exec();
 }
