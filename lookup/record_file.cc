@@ -78,12 +78,6 @@ KeyBytes EncodeKey(std::u32string_view key) {
   return found;
 }
 
-// Whether a key with this lead byte may be searched for across quoted records: not one of the
-// bytes that shape records.
-bool SearchableAcrossQuotes(unsigned char lead) {
-  return lead != ' ' && lead != '"' && !IsDelimiter(static_cast<char>(lead));
-}
-
 }  // namespace
 
 RecordFile::RecordFile(const std::filesystem::path& path)
@@ -220,7 +214,7 @@ bool RecordFile::ReadRecordWithKey(std::u32string_view key, std::u32string& reco
 bool RecordFile::FindRecordWithKey(std::u32string_view key, std::u32string& record) {
   const KeyBytes bytes = EncodeKey(key);
   const bool of_bytes = bytes.kind == KeyBytes::kBytes || bytes.kind == KeyBytes::kNothing;
-  const bool across_quotes = of_bytes && SearchableAcrossQuotes(bytes.pattern.lead);
+  const bool across_quotes = of_bytes && !ShapesRecords(bytes.pattern.lead);
   while (!AtEnd()) {
     const char* const data = buffer_.data();
     if (of_bytes) {

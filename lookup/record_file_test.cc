@@ -117,12 +117,28 @@ TEST(RecordFileTest, ReadsAndLooksUpLikeTheReference) {
     dir.Write(kTablePath, table);
     const std::vector<std::u32string> expected = ReferenceRecords(table);
     ASSERT_EQ(ReadAll(kTablePath), expected) << "table " << i;
-    // The search that runs here, with AVX2 if the CPU has it, stops where the portable one does.
-    for (const KeyPattern key : {KeyPattern{0xD7, 0xD6, 2}, KeyPattern{'a', 0, 1}}) {
-      const ScanStop fast = SkipRecordsWithoutKey(table.data(), table.data() + table.size(), key);
-      const ScanStop portable =
-          SkipRecordsWithoutKeyPortably(table.data(), table.data() + table.size(), key);
-      ASSERT_EQ(fast.at, portable.at) << "table " << i;
+    // Each byte search (with AVX2 if the CPU has it, and without) stops at a record's start or
+    // behind its leading spaces, finds only a record that begins with the key, and passes none.
+    const struct {
+      KeyPattern key;
+      char32_t first;
+      ScanStop (*search)(const char*, const char*, KeyPattern);
+    } searches[] = {{{0xD7, 0xD6, 2}, U'字', SkipRecordsWithoutKey},
+                    {{0xD7, 0xD6, 2}, U'字', SkipRecordsWithoutKeyPortably},
+                    {{'a', 0, 1}, U'a', SkipRecordsWithoutKey},
+                    {{'a', 0, 1}, U'a', SkipRecordsWithoutKeyPortably},
+                    {{' ', 0, 1}, U' ', SkipUnquotedRecordsWithoutKey},
+                    {{',', 0, 1}, U',', SkipUnquotedRecordsWithoutKey}};
+    for (const auto& s : searches) {
+      const ScanStop stop = s.search(table.data(), table.data() + table.size(), s.key);
+      const std::size_t at = stop.at - table.data();
+      Records passed = ReferenceRecords(table.substr(0, at));
+      const Records rest = ReferenceRecords(table.substr(at));
+      if (at > 0 && table[at - 1] == ' ') passed.pop_back();  // the leading spaces as a record
+      for (const std::u32string& record : passed) ASSERT_NE(record[0], s.first) << "table " << i;
+      passed.insert(passed.end(), rest.begin(), rest.end());
+      ASSERT_EQ(passed, expected) << "table " << i << ", stop " << at;
+      ASSERT_TRUE(!stop.found || rest[0][0] == s.first) << "table " << i << ", stop " << at;
     }
 
     // Lookups of an empty key, of the keys of a few records and of a key that matches nothing.
