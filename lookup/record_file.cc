@@ -104,8 +104,8 @@ std::size_t RecordFile::Fill(std::size_t wanted) {
     const std::size_t request = last ? static_cast<std::size_t>(unread_size_) + 1 : room;
     std::size_t got = std::fread(buffer_.data() + end_, 1, request, stream_.get());
     if (got == 0) {
-      throw RecordFileError(std::ferror(stream_.get()) ? "the table could not be read"
-                                                       : "the table shrank while it was read");
+      if (std::ferror(stream_.get())) throw RecordFileError("the table could not be read");
+      throw RecordFileChanged("the table shrank while it was read");
     }
     if (got > unread_size_) {
       grown_ = true;
@@ -175,7 +175,7 @@ void RecordFile::FinishRecord(bool quoted) {
   if (pos_ == end_ && Fill(1) == 0) {
     // A record that runs into the end of the file as opened is whole only if the file still
     // ends there: read from a table rewritten longer since, it would be cut short.
-    if (grown_) throw RecordFileError("the table changed while it was read");
+    if (grown_) throw RecordFileChanged("the table grew while it was read");
     return;
   }
   const char delimiter = buffer_[pos_++];
