@@ -59,14 +59,6 @@ const FailureCase kFailureCases[] = {
     {"table is a folder",
      [](TempDir&, TestWindow&) { std::filesystem::create_directory(kTablePath); },
      U"(earlier result)"},
-    {"table cut short while it is read",
-     [](TempDir& dir, TestWindow& window) {
-       std::string table;
-       for (int i = 0; i < 50000; ++i) table += "x\n";
-       dir.Write(kTablePath, table);
-       window.on_set_result = [] { std::filesystem::resize_file(kTablePath, 4); };
-     },
-     kNotFoundText},
     {"window fails to take the focus",
      [](TempDir& dir, TestWindow& window) {
        dir.Write(kTablePath, "\xD7\xD6 pbf\n");
