@@ -17,13 +17,19 @@ constexpr int kRuns = 3;
 bool ShowFirstMatch(WindowOperations& window, const std::u32string& query) {
   RecordFile file = OpenRecordFile(kTablePath);
   std::u32string record;
-  // The first record is read alone: once it misses, the label shows kNotFoundText while the rest
-  // is read, and keeps it if a failure cuts the reading short. Only the last caption is seen.
-  bool found = !AtEnd(file) && ReadRecordWithKey(file, query, record);
-  if (!found) {
-    // An empty table answers the query too: the previous character's record must not stay.
-    window.SetResultText(kNotFoundText);
-    found = FindRecordWithKey(file, query, record);
+  bool found = false;
+  try {
+    // The first record is read alone: once it misses, the label shows kNotFoundText while the
+    // rest is read, and keeps it if a failure cuts the reading short. Only the last caption is
+    // seen.
+    found = !AtEnd(file) && ReadRecordWithKey(file, query, record);
+    if (!found) {
+      // An empty table answers the query too: the previous character's record must not stay.
+      window.SetResultText(kNotFoundText);
+      found = FindRecordWithKey(file, query, record);
+    }
+  } catch (const RecordFileChanged&) {
+    return false;
   }
   const bool changed = ChangedSinceOpened(file);
   CloseRecordFile(file);

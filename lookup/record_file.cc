@@ -78,12 +78,6 @@ KeyBytes EncodeKey(std::u32string_view key) {
   return found;
 }
 
-// Whether a key with this lead byte may be searched for across quoted records: not one of the
-// bytes that shape records.
-bool SearchableAcrossQuotes(unsigned char lead) {
-  return lead != ' ' && lead != '"' && !IsDelimiter(static_cast<char>(lead));
-}
-
 }  // namespace
 
 RecordFile::RecordFile(const std::filesystem::path& path)
@@ -110,8 +104,8 @@ std::size_t RecordFile::Fill(std::size_t wanted) {
     const std::size_t request = last ? static_cast<std::size_t>(unread_size_) + 1 : room;
     std::size_t got = std::fread(buffer_.data() + end_, 1, request, stream_.get());
     if (got == 0) {
-      throw RecordFileError(std::ferror(stream_.get()) ? "the table could not be read"
-                                                       : "the table shrank while it was read");
+      if (std::ferror(stream_.get())) throw RecordFileError("the table could not be read");
+      throw RecordFileChanged("the table shrank while it was read");
     }
     if (got > unread_size_) {
       grown_ = true;
@@ -181,7 +175,7 @@ void RecordFile::FinishRecord(bool quoted) {
   if (pos_ == end_ && Fill(1) == 0) {
     // A record that runs into the end of the file as opened is whole only if the file still
     // ends there: read from a table rewritten longer since, it would be cut short.
-    if (grown_) throw RecordFileError("the table changed while it was read");
+    if (grown_) throw RecordFileChanged("the table grew while it was read");
     return;
   }
   const char delimiter = buffer_[pos_++];
@@ -220,7 +214,7 @@ bool RecordFile::ReadRecordWithKey(std::u32string_view key, std::u32string& reco
 bool RecordFile::FindRecordWithKey(std::u32string_view key, std::u32string& record) {
   const KeyBytes bytes = EncodeKey(key);
   const bool of_bytes = bytes.kind == KeyBytes::kBytes || bytes.kind == KeyBytes::kNothing;
-  const bool across_quotes = of_bytes && SearchableAcrossQuotes(bytes.pattern.lead);
+  const bool across_quotes = of_bytes && !ShapesRecords(bytes.pattern.lead);
   while (!AtEnd()) {
     const char* const data = buffer_.data();
     if (of_bytes) {

@@ -9,9 +9,9 @@
 //
 // The file is read in one forward pass through a bounded buffer and is never held whole: a
 // record keeps at most kMaxRecordLength characters and the rest of it is read past. The file is
-// read as large as it was when opened; one that shrinks while it is read is a read failure, and
-// so is one that has grown past a last record that ran into that size, which may be cut short.
-// One rewritten in place, at any size, is told by ChangedSinceOpened.
+// read as large as it was when opened; one that shrinks while it is read throws RecordFileChanged,
+// and so does one that has grown past a last record that ran into that size, which may be cut
+// short. One rewritten in place, at any size, is told by ChangedSinceOpened.
 //
 // A comma, double quote, CR or LF byte is never half of a code page 936 character, so records
 // are cut over bytes and only the characters that are kept are decoded.
@@ -39,6 +39,13 @@ constexpr std::size_t kMaxRecordLength = 4096;
 class RecordFileError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+};
+
+// Thrown when the file's size changed while it was read: it shrank, or it grew past a last record
+// that ran into its size as opened.
+class RecordFileChanged : public RecordFileError {
+ public:
+  using RecordFileError::RecordFileError;
 };
 
 // An open record file. It closes itself when destroyed, however the reading ends. Every member

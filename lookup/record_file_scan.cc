@@ -164,7 +164,7 @@ ScanStop SkipUnquotedRecordsWithoutKey(const char* begin, const char* end, KeyPa
   const char* const last = LastUnquotedDelimiter(begin, end);
   if (last == nullptr) return {begin, false};
   for (const char* at = begin;
-       key.length != 0 &&
+       key.length != 0 && !ShapesRecords(key.lead) &&
        (at = static_cast<const char*>(std::memchr(at, key.lead, last - at))) != nullptr;
        ++at) {
     if ((key.length == 1 || static_cast<unsigned char>(at[1]) == key.trail) &&

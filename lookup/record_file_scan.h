@@ -14,6 +14,12 @@ namespace pavrel {
 
 inline bool IsDelimiter(char byte) { return byte == ',' || byte == '\r' || byte == '\n'; }
 
+// Whether `byte` is one that shapes records: a space, quote or delimiter. Only a quoted record's
+// text can begin with one.
+inline bool ShapesRecords(unsigned char byte) {
+  return byte == ' ' || byte == '"' || IsDelimiter(static_cast<char>(byte));
+}
+
 // Returns the first comma, CR or LF in [p, end), or end.
 const char* FindDelimiter(const char* p, const char* end);
 
@@ -29,7 +35,8 @@ struct ScanStop {
   bool found;
 };
 
-// Searches the unquoted records before the first double quote for one that begins with `key`.
+// Searches the unquoted records before the first double quote for one that begins with `key`;
+// a key whose lead byte shapes records begins none of them.
 ScanStop SkipUnquotedRecordsWithoutKey(const char* begin, const char* end, KeyPattern key);
 
 // Searches the unquoted records before the first double quote for an empty one.
@@ -38,7 +45,7 @@ ScanStop SkipUnquotedRecordsUntilEmpty(const char* begin, const char* end);
 // Searches quoted and unquoted records alike for one that begins with `key`, 64 bytes at a time.
 // It stops early at a double quote that only reading record by record can place (one inside an
 // unquoted record or after a closing quote) and at a key byte behind a run of spaces that goes
-// back further than its 64 bytes. The key's lead byte is none of space, quote, comma, CR, LF.
+// back further than its 64 bytes. The key's lead byte does not shape records.
 ScanStop SkipRecordsWithoutKey(const char* begin, const char* end, KeyPattern key);
 
 // The same without the instructions that only some CPUs have, which the above uses where it can.

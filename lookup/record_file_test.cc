@@ -33,27 +33,25 @@ struct SplitCase {
 
 const SplitCase kSplitCases[] = {
     {"empty file", "", {}},
-    {"CR LF line ends", "a1\r\nb2\r\n", {U"a1", U"b2"}},
-    {"LF line ends", "a1\nb2\n", {U"a1", U"b2"}},
-    {"CR line ends", "a1\rb2\r", {U"a1", U"b2"}},
-    {"no line end after the last line", "a1\r\nb2", {U"a1", U"b2"}},
+    {"CR LF, LF and CR line ends, none after the last line",
+     "a1\r\nb2\nc3\rd4",
+     {U"a1", U"b2", U"c3", U"d4"}},
     {"LF CR is two line ends", "a\n\rb", {U"a", U"", U"b"}},
     {"blank line", "a\r\n\r\nb\r\n", {U"a", U"", U"b"}},
     {"comma splits a line", "\xD7\xD6 pbf,pbfg\r\n", {U"字 pbf", U"pbfg"}},
-    {"trailing comma adds no record", "a,", {U"a"}},
-    {"two commas enclose an empty record", "a,,b", {U"a", U"", U"b"}},
-    {"quoted record keeps its comma", "\"\xD7\xD6 pbf,pbfg\"\r\nx", {U"字 pbf,pbfg", U"x"}},
+    {"two commas enclose an empty record, a trailing one none", "a,,b,", {U"a", U"", U"b"}},
+    {"quoted record keeps its comma and line end",
+     "\"\xD7\xD6 pbf,\r\npbfg\"\r\nx",
+     {U"字 pbf,\r\npbfg", U"x"}},
     {"quoted record keeps its spaces", "  \" a \"", {U" a "}},
     {"text after the closing quote is dropped", "\"ab\"cd,e", {U"ab", U"e"}},
-    {"quoted record spans a line end", "\"a\r\nb\",c", {U"a\r\nb", U"c"}},
     {"unclosed quote ends at the end of the file", "x\n\"abc", {U"x", U"abc"}},
     {"quote inside an unquoted record is ordinary", "a\"b,c", {U"a\"b", U"c"}},
     {"leading spaces are skipped", "  \xD7\xD6 pbf", {U"字 pbf"}},
     {"a tab is not a space", "\t\xD7\xD6", {U"\t字"}},
     {"trailing spaces stay", "a  \nb", {U"a  ", U"b"}},
     {"only spaces after the last line end", "a\n   ", {U"a", U""}},
-    {"lead byte does not swallow the comma", "\x81,b", {U"\uFFFD", U"b"}},
-    {"lead byte does not swallow the line end", "\xD7\r\nb", {U"\uFFFD", U"b"}},
+    {"lead byte swallows no comma or line end", "\x81,\xD7\r\nb", {U"\uFFFD", U"\uFFFD", U"b"}},
     {"records are decoded", "\xD6\xD0\x80 khk", {U"中€ khk"}},
 };
 
@@ -117,12 +115,24 @@ TEST(RecordFileTest, ReadsAndLooksUpLikeTheReference) {
     dir.Write(kTablePath, table);
     const std::vector<std::u32string> expected = ReferenceRecords(table);
     ASSERT_EQ(ReadAll(kTablePath), expected) << "table " << i;
-    // The search that runs here, with AVX2 if the CPU has it, stops where the portable one does.
-    for (const KeyPattern key : {KeyPattern{0xD7, 0xD6, 2}, KeyPattern{'a', 0, 1}}) {
-      const ScanStop fast = SkipRecordsWithoutKey(table.data(), table.data() + table.size(), key);
-      const ScanStop portable =
-          SkipRecordsWithoutKeyPortably(table.data(), table.data() + table.size(), key);
-      ASSERT_EQ(fast.at, portable.at) << "table " << i;
+    // Each byte search (with AVX2 if the CPU has it, and without) stops at a record's start or
+    // behind its leading spaces, finds only a record that begins with the key, and passes none.
+    const std::pair<KeyPattern, char32_t> keys[] = {
+        {{0xD7, 0xD6, 2}, U'字'}, {{'a', 0, 1}, U'a'}, {{' ', 0, 1}, U' '}, {{',', 0, 1}, U','}};
+    for (const auto& [key, first] : keys) {
+      for (const auto search :
+           {SkipRecordsWithoutKey, SkipRecordsWithoutKeyPortably, SkipUnquotedRecordsWithoutKey}) {
+        if (ShapesRecords(key.lead) && search != SkipUnquotedRecordsWithoutKey) continue;
+        const auto [stop, found] = search(table.data(), table.data() + table.size(), key);
+        const std::size_t at = stop - table.data();
+        Records passed = ReferenceRecords(table.substr(0, at));
+        const Records rest = ReferenceRecords(table.substr(at));
+        if (at > 0 && table[at - 1] == ' ') passed.pop_back();  // the leading spaces as a record
+        for (const std::u32string& record : passed) ASSERT_NE(record[0], first) << "table " << i;
+        passed.insert(passed.end(), rest.begin(), rest.end());
+        ASSERT_EQ(passed, expected) << "table " << i << ", stop " << at;
+        ASSERT_TRUE(!found || rest[0][0] == first) << "table " << i << ", stop " << at;
+      }
     }
 
     // Lookups of an empty key, of the keys of a few records and of a key that matches nothing.

@@ -129,20 +129,23 @@ TEST(ReliabilityTest, LookupsWhileTheTableIsRewritten) {
   EXPECT_EQ(CountOpenDescriptors(), descriptors);
 }
 
-// Versions of one size, larger than the reader's 64 KiB buffer: a blank line fills the buffer but
-// for the record of 字, whose letters tell the version and cross the buffer's edge.
-std::string EdgeVersion(char letter) {
-  std::string table(64 * 1024 - 4, '\n');
+// Versions larger than the reader's 64 KiB buffer: a blank line fills the buffer but for the
+// record of 字, whose letters tell the version and cross the buffer's edge. A short version is
+// two bytes shorter.
+std::string EdgeVersion(char letter, bool short_version) {
+  std::string table(64 * 1024 - (short_version ? 6 : 4), '\n');
   return table + "\xD7\xD6 " + std::string(12, letter) + "\n";
 }
 
 // Each run of a lookup reads the buffer's first fill, then shows 无法查询; the hook may then
-// overwrite the table in place, without truncating it, before the run reads on across the edge.
-// A run that read across such a rewrite must be retried, up to three runs, then the message.
-TEST(ReliabilityTest, RetriesLookupsThatReadAcrossAnInPlaceRewrite) {
+// overwrite the table, in place at one size or truncated to the other size, before the run reads
+// on across the edge. A run that read across such a rewrite must be retried, up to three runs,
+// then the message.
+TEST(ReliabilityTest, RetriesLookupsThatReadAcrossARewrite) {
   TempDir dir;
   char version = 'A';
-  dir.Write(kTablePath, EdgeVersion(version));
+  bool short_version = false;
+  dir.Write(kTablePath, EdgeVersion(version, short_version));
   std::mt19937 random(13);
   int messages = 0;
   for (int i = 0; i < 300; ++i) {
@@ -155,8 +158,10 @@ TEST(ReliabilityTest, RetriesLookupsThatReadAcrossAnInPlaceRewrite) {
       if (random() % 3 == 0) return;
       ++disturbed;
       version = version == 'Z' ? 'A' : static_cast<char>(version + 1);
-      const std::string bytes = EdgeVersion(version);
-      const int fd = open(kTablePath, O_WRONLY | O_CLOEXEC);
+      const bool resize = random() % 2 == 0;
+      short_version ^= resize;
+      const std::string bytes = EdgeVersion(version, short_version);
+      const int fd = open(kTablePath, O_WRONLY | O_CLOEXEC | (resize ? O_TRUNC : 0));
       ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
       close(fd);
     };
