@@ -23,7 +23,8 @@ const struct {
   bool fails;
 } kCases[] = {
     {"record found", [](TestWindow&) {}, U"字 pbf", false},
-    {"no record matches", [](TestWindow& window) { window.query[0] = U'国'; }, kNotFoundText, false},
+    {"no record matches", [](TestWindow& window) { window.query[0] = U'国'; }, kNotFoundText,
+     false},
     {"no table", [](TestWindow&) { std::filesystem::remove(kTablePath); }, U"(earlier result)",
      true},
     {"table is a folder",
@@ -68,7 +69,6 @@ TEST(LookupCommandTest, ReadsTheTableOfTheMomentInTheCurrentDirectory) {
   std::filesystem::current_path(first.path());
   RunLookup(window);
   EXPECT_EQ(window.result, U"字 first");
-  std::filesystem::current_path(second.path());
 }
 
 }  // namespace
