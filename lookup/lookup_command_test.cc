@@ -12,70 +12,44 @@
 namespace pavrel {
 namespace {
 
-// A lookup that ends normally: the result label changes, the query box is focused and its
-// character selected, and no message is shown. Which record answers which query on any table is
-// the random comparison's in record_file_test.cc.
-struct FoundCase {
+// A lookup either ends normally (the label changes, the query box is focused with its character
+// selected, no message) or fails with one message and the label, focus and selection as the
+// failure left them; either way it leaves no table open. Which record answers which query on
+// any table is the random comparison's in record_file_test.cc.
+const struct {
   const char* what;
-  std::string table;
-  std::u32string query;
+  std::function<void(TestWindow&)> arrange;
   std::u32string result;
-};
-
-const FoundCase kFoundCases[] = {
-    {"first record", "\xD7\xD6 pbf\n\xD6\xD0 khk\n", U"字", U"字 pbf"},
-    {"no record matches", "\xD7\xD6 pbf\n\xD6\xD0 khk\n", U"国", kNotFoundText},
-    {"empty table answers not found", "", U"字", kNotFoundText},
-};
-
-TEST(LookupCommandTest, ShowsTheFirstMatchingRecordAndSelectsTheQuery) {
-  TempDir dir;
-  for (const FoundCase& c : kFoundCases) {
-    dir.Write(kTablePath, c.table);
-    TestWindow window;
-    window.query = c.query;
-    const int descriptors = CountOpenDescriptors();
-    RunLookup(window);
-    EXPECT_EQ(window.result, c.result) << c.what;
-    EXPECT_TRUE(window.focused) << c.what;
-    EXPECT_EQ(window.selection, std::make_pair(0, 1)) << c.what;
-    EXPECT_TRUE(window.messages.empty()) << c.what;
-    EXPECT_EQ(CountOpenDescriptors(), descriptors) << c.what;
-  }
-}
-
-// A lookup that fails: one message, and the label, focus and selection as the failure left them.
-struct FailureCase {
-  const char* what;
-  std::function<void(TempDir&, TestWindow&)> arrange;
-  std::u32string result;
-};
-
-const FailureCase kFailureCases[] = {
-    {"no table", [](TempDir&, TestWindow&) {}, U"(earlier result)"},
+  bool fails;
+} kCases[] = {
+    {"record found", [](TestWindow&) {}, U"字 pbf", false},
+    {"no record matches", [](TestWindow& window) { window.query[0] = U'国'; }, kNotFoundText,
+     false},
+    {"no table", [](TestWindow&) { std::filesystem::remove(kTablePath); }, U"(earlier result)",
+     true},
     {"table is a folder",
-     [](TempDir&, TestWindow&) { std::filesystem::create_directory(kTablePath); },
-     U"(earlier result)"},
-    {"window fails to take the focus",
-     [](TempDir& dir, TestWindow& window) {
-       dir.Write(kTablePath, "\xD7\xD6 pbf\n");
-       window.fail_to_focus = true;
+     [](TestWindow&) {
+       std::filesystem::remove(kTablePath);
+       std::filesystem::create_directory(kTablePath);
      },
-     U"字 pbf"},
+     U"(earlier result)", true},
+    {"window fails to take the focus", [](TestWindow& window) { window.fail_to_focus = true; },
+     U"字 pbf", true},
 };
 
-TEST(LookupCommandTest, ShowsOneMessageOnAnyFailure) {
-  for (const FailureCase& c : kFailureCases) {
+TEST(LookupCommandTest, ShowsTheAnswerOrOneMessage) {
+  for (const auto& c : kCases) {
     TempDir dir;
+    dir.Write(kTablePath, "\xD7\xD6 pbf\n\xD6\xD0 khk\n");
     TestWindow window;
-    window.query = U"字";
-    c.arrange(dir, window);
+    c.arrange(window);
     const int descriptors = CountOpenDescriptors();
     RunLookup(window);
-    EXPECT_EQ(window.messages, std::vector<std::u32string>{kMissingTableMessage}) << c.what;
     EXPECT_EQ(window.result, c.result) << c.what;
-    EXPECT_FALSE(window.focused) << c.what;
-    EXPECT_FALSE(window.selection.has_value()) << c.what;
+    using Messages = std::vector<std::u32string>;
+    EXPECT_EQ(window.messages, c.fails ? Messages{kMissingTableMessage} : Messages{}) << c.what;
+    EXPECT_EQ(window.focused, !c.fails) << c.what;
+    EXPECT_EQ(window.selection, c.fails ? std::nullopt : std::optional(std::pair(0, 1))) << c.what;
     EXPECT_EQ(CountOpenDescriptors(), descriptors) << c.what;
   }
 }
@@ -87,7 +61,6 @@ TEST(LookupCommandTest, ReadsTheTableOfTheMomentInTheCurrentDirectory) {
   first.Write(kTablePath, "\xD7\xD6 first\n");
   TempDir second;  // now the current directory, without a table yet
   TestWindow window;
-  window.query = U"字";
   RunLookup(window);
   second.Write(kTablePath, "\xD7\xD6 second\n");
   RunLookup(window);
@@ -96,7 +69,6 @@ TEST(LookupCommandTest, ReadsTheTableOfTheMomentInTheCurrentDirectory) {
   std::filesystem::current_path(first.path());
   RunLookup(window);
   EXPECT_EQ(window.result, U"字 first");
-  std::filesystem::current_path(second.path());
 }
 
 }  // namespace

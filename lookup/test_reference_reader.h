@@ -1,14 +1,16 @@
 // The table syntax of record_file.h read the plain way: one character at a time, the whole file
-// in memory. The tests and the fuzzer compare the fast reader with it.
+// in memory. The tests and the fuzzer compare the fast reader and the lookup with it.
 
 #ifndef PAVREL_LOOKUP_TEST_REFERENCE_READER_H_
 #define PAVREL_LOOKUP_TEST_REFERENCE_READER_H_
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "lookup/cp936.h"
+#include "lookup/lookup_command.h"
 #include "lookup/record_file.h"
 
 namespace pavrel {
@@ -44,6 +46,23 @@ inline std::vector<std::u32string> ReferenceRecords(std::string_view bytes) {
     }
     records.push_back(record);
   }
+  return records;
+}
+
+// What a lookup of `query` shows: the first record that begins with it, or "not found".
+inline std::u32string ReferenceAnswer(const std::vector<std::u32string>& records,
+                                      std::u32string_view query) {
+  const auto found =
+      std::ranges::find_if(records, [&](auto& r) { return r.substr(0, 1) == query; });
+  return found == records.end() ? kNotFoundText : *found;
+}
+
+// Every record of the file `name`, read by the fast reader.
+inline std::vector<std::u32string> ReadAllRecords(const char* name) {
+  RecordFile file = OpenRecordFile(name);
+  std::vector<std::u32string> records;
+  while (!AtEnd(file)) records.push_back(ReadRecord(file));
+  CloseRecordFile(file);
   return records;
 }
 

@@ -1,5 +1,5 @@
-// A window for tests and the fuzzer: it gives the lookup command a fixed query and records what
-// the command does to it. A test may hook the result label's setter or make focusing fail.
+// A window for tests and the fuzzer: it gives the lookup command a query (字 unless set) and
+// records what the command does to it; a test may hook the label's setter or make focusing fail.
 
 #ifndef PAVREL_LOOKUP_TEST_WINDOW_H_
 #define PAVREL_LOOKUP_TEST_WINDOW_H_
@@ -16,8 +16,7 @@
 namespace pavrel {
 
 struct TestWindow : WindowOperations {
-  std::u32string query;
-  std::u32string result = U"(earlier result)";
+  std::u32string query = U"字", result = U"(earlier result)";
   bool focused = false, fail_to_focus = false;
   std::optional<std::pair<int, int>> selection;
   std::vector<std::u32string> messages;

@@ -1,9 +1,32 @@
-#include "lookup/query_box.h"
+// What reaches the query box: the character picked from copied text, and the one character the
+// box keeps after any edit.
 
-#include <gtest/gtest.h>
+#include "gtest/gtest.h"
+#include "lookup/command_line.h"
+#include "lookup/query_box.h"
 
 namespace pavrel {
 namespace {
+
+TEST(CommandLineTest, CopiedTextGivesItsFirstNonBlankCharacterUnlessAscii) {
+  const struct {
+    std::u32string text;
+    std::optional<char32_t> character;
+  } kCases[] = {
+      {U"字", U'字'},
+      {U"中国人", U'中'},
+      {U" \t\r\n\u3000\u3000字 pbf", U'字'},
+      {U"\U00020000x", U'\U00020000'},
+      {U"\uff21", U'\uff21'},  // a full-width letter is not ASCII
+      {U"a字", std::nullopt},  // ASCII first
+      {U"", std::nullopt},
+      {U" \r\n\u3000", std::nullopt},
+      {std::u32string(1, 0xD800) + U"字", std::nullopt},  // a lone surrogate is no character
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(CopiedCharacter(c.text), c.character) << c.text.size();
+  }
+}
 
 TEST(KeepOneCharacterTest, HoldsOneCharacterWhateverTheEdit) {
   const struct {
@@ -27,10 +50,8 @@ TEST(KeepOneCharacterTest, HoldsOneCharacterWhateverTheEdit) {
   };
   for (const auto& c : kCases) {
     const QueryBoxText kept = KeepOneCharacter(c.before, c.after, c.caret);
-    const std::string context =
-        "after " + std::to_string(c.after.size()) + " chars, caret " + std::to_string(c.caret);
-    EXPECT_EQ(kept.text, c.text) << context;
-    EXPECT_EQ(kept.caret, c.kept_caret) << context;
+    EXPECT_EQ(std::pair(kept.text, kept.caret), std::pair(std::u32string(c.text), c.kept_caret))
+        << "after " << c.after.size() << " characters, caret " << c.caret;
   }
 }
 
