@@ -43,7 +43,8 @@ class Form1Test : public testing::Test {
     dir_.Write("data.txt", kTable);
     Open();
     // Menus and message boxes are modal: note and dismiss them from inside their event loop. A
-    // menu triggers its item choice_; a box stays open while during_box_ runs.
+    // menu triggers its item choice_; a box stays open while during_box_ runs, out of this handler
+    // so that the watch goes on.
     QObject::connect(&modal_watch_, &QTimer::timeout, [this] {
       if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
         for (QAction* action : menu->actions()) {
@@ -53,12 +54,13 @@ class Form1Test : public testing::Test {
         menu->close();
       }
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (box == nullptr) return;
-      modal_watch_.stop();  // while during_box_ runs, the same box is not noted again
+      if (box == nullptr || box->property("noted").toBool()) return;
+      box->setProperty("noted", true);
       boxes_ << box->windowTitle() + ": " + box->text();
-      if (during_box_) std::exchange(during_box_, {})();
-      if (box->isVisible()) QTest::keyClick(box, Qt::Key_Return);
-      modal_watch_.start();
+      QTimer::singleShot(0, box, [box, during = std::exchange(during_box_, {})] {
+        if (during) during();
+        if (box->isVisible()) QTest::keyClick(box, Qt::Key_Return);
+      });
     });
     modal_watch_.start(10);
   }
@@ -73,9 +75,8 @@ class Form1Test : public testing::Test {
   QLineEdit* Text1() const { return form_->findChild<QLineEdit*>("Text1"); }
   QLabel* Label3() const { return form_->findChild<QLabel*>("Label3"); }
 
-  // Plays a script into the focused control as a user would. \r is Enter, \n the keypad's
-  // Enter, \t Tab, \x1b Escape, \1 Home, \2 a paste of 汉字, \3 an input method's phrase 汉字; a
-  // space is Space while the button has the focus; the rest is typed.
+  // Plays a script into the focused control: \r Enter, \n keypad Enter, \t Tab, \x1b Escape, \1
+  // Home, a space Space, \2 a paste and \3 an input method's phrase of 汉字; the rest is typed.
   void Play(const QString& script) {
     const std::map<char32_t, QKeyCombination> keys = {
         {U'\r', Qt::Key_Return}, {U'\n', Qt::KeypadModifier | Qt::Key_Enter},
@@ -84,7 +85,7 @@ class Form1Test : public testing::Test {
     for (char32_t c : script.toUcs4()) {
       QWidget* focus = QApplication::focusWidget();
       const auto key = keys.find(c);
-      if (key != keys.end() && (c != U' ' || focus != Text1())) {
+      if (key != keys.end()) {
         QTest::keyClick(focus, key->second.key(), key->second.keyboardModifiers());
       } else if (c == U'\2') {
         QApplication::clipboard()->setText("汉字");
@@ -112,8 +113,7 @@ class Form1Test : public testing::Test {
     EXPECT_TRUE(xclip.waitForFinished() && changed.wait(5000)) << text.toStdString();
   }
 
-  // Opens the context menu of `widget` as a right-click does, chooses `choice` in it and returns
-  // its items.
+  // Right-clicks `widget`, chooses `choice` in the menu that opens and returns its items.
   QStringList ContextMenu(QWidget* widget, const QString& choice = {}) {
     menus_.clear();
     choice_ = choice;
@@ -164,18 +164,14 @@ TEST_F(Form1Test, StartsOnTopAndLooksUpFromTheKeyboard) {
     EXPECT_EQ(Label3()->text(), c.result) << c.script;
     EXPECT_EQ(Text1()->selectedText(), c.selected) << c.script;
     EXPECT_TRUE(form_->isVisible() && QApplication::focusWidget() == Text1()) << c.script;
-    // The whole record can be read from the tooltip.
-    EXPECT_EQ(QTextDocumentFragment::fromHtml(Label3()->toolTip()).toPlainText(), c.result);
   }
-  EXPECT_TRUE(boxes_.isEmpty());
 
-  // A lookup that no key or click started (which would close the tooltip) while the mouse rests
-  // on the result: the open tooltip shows the new record.
+  // The tooltip shows the whole record as plain text. A lookup that no key or click started
+  // (which would close the tooltip) while the mouse rests on the result: it shows the new one.
   QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), Label3()->mapToGlobal(QPoint(5, 5)));
   QApplication::sendEvent(Label3(), &hover);
-  ASSERT_TRUE(QToolTip::isVisible());
-  form_->SetResultText(U"中 khk");
-  EXPECT_EQ(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText(), "中 khk");
+  form_->SetResultText(U"<b>pbf</b>");
+  EXPECT_EQ(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText(), "<b>pbf</b>");
 }
 
 TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
