@@ -4,16 +4,13 @@
 # --version win over what follows them; the first argument that is not an option is an error.
 set -uo pipefail
 unset DISPLAY WAYLAND_DISPLAY
-check() {  # STATUS OUT ERR ARGUMENTS...: the status and the first lines of both outputs
-  local want_status=$1 want_out=$2 want_err=$3 out err status
-  shift 3
-  out=$("$pavrel" "$@" 2>"$errors" | head -n 1) status=$?
-  err=$(head -n 1 "$errors")
-  [ "$status $out|$err" = "$want_status $want_out|$want_err" ] ||
-    { echo "pavrel $*: $status $out|$err" >&2; exit 1; }
-}
 pavrel=$1 errors=$(mktemp)
 trap 'rm -f "$errors"' EXIT
+check() {  # STATUS OUT ERR ARGUMENTS...: the status and the first lines of both outputs
+  out=$("$pavrel" "${@:4}" 2>"$errors" | head -n 1) status=$?
+  [ "$status $out|$(head -n 1 "$errors")" = "$1 $2|$3" ] ||
+    { echo "pavrel ${*:4}: $status $out|$(head -n 1 "$errors")" >&2; exit 1; }
+}
 check 0 'Usage: pavrel [--follow-clipboard]' '' --help --version
 check 0 "pavrel $2" '' --follow-clipboard --version x
 check 2 '' "pavrel: unknown option '--verbose'" --verbose
