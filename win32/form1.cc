@@ -4,91 +4,50 @@
 #include <windowsx.h>
 
 #include <iterator>
+#include <utility>
 
 #include "lookup/command_line.h"
 #include "lookup/lookup_command.h"
+#include "lookup/query_box.h"
 #include "win32/live_region.h"
+#include "win32/text_conversion.h"
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"Form1";
 constexpr int kIconId = 1;  // in pavrel.rc
 
 // A caption, a system menu and a minimize box; no maximize box and no sizing border, since the
 // layout is fixed.
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
-// The client area in pixels at 96 dpi.
-constexpr SIZE kClientSize = {219, 98};
-
-// Start-up's placement flags: topmost without moving, resizing or activating, and shown.
-constexpr UINT kTopmostFlags = 0x0053;
-static_assert(kTopmostFlags == (SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW));
-
-enum class FontKind { kWindow, kQuery, kCredit };
-
-// The controls in tab order, with their boxes in pixels at 96 dpi.
-struct ControlLayout {
-  int id;
+// A control of the description as a native control: its class, styles and extended styles.
+struct NativeControl {
   const wchar_t* class_name;
-  const wchar_t* text;
   DWORD style;
-  RECT box;  // left, top, width, height
-  FontKind font;
+  DWORD ex_style;
 };
 
-constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
-constexpr DWORD kTabStop = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
-// clang-format off
-constexpr ControlLayout kControls[] = {
-    {kLabel1Id,   WC_STATICW, L"输入你要查询的汉字：", kLabelStyle, {8, 16, 129, 17},
-     FontKind::kWindow},
-    {kLabel2Id,   WC_STATICW, L"五笔码查询结果：", kLabelStyle, {8, 40, 113, 17}, FontKind::kWindow},
-    {kText1Id,    WC_EDITW, L"", kTabStop | ES_AUTOHSCROLL, {136, 8, 73, 25}, FontKind::kQuery},
-    // SS_NOTIFY lets the label take the mouse, so that its tooltip can show.
-    {kLabel3Id,   WC_STATICW, L"", kLabelStyle | SS_NOTIFY, {136, 40, 73, 17}, FontKind::kWindow},
-    {kCommand1Id, WC_BUTTONW, L"查询", kTabStop | BS_DEFPUSHBUTTON, {16, 64, 41, 33},
-     FontKind::kWindow},
-    {kLabel4Id,   WC_STATICW, L"Selvanor", kLabelStyle, {80, 72, 145, 17}, FontKind::kCredit},
-};
-// clang-format on
-
-// SimSun, the Simplified Chinese system's Song face, at a height in pixels.
-HFONT SongFont(int pixels, bool italic) {
-  return CreateFontW(-pixels, 0, 0, 0, FW_NORMAL, italic, FALSE, FALSE, GB2312_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_DONTCARE, L"SimSun");
-}
-
-std::wstring ToUtf16(const std::u32string& text) {
-  std::wstring out;
-  for (const char32_t c : text) {
-    if (c >= 0x10000 && c <= 0x10FFFF) {
-      out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
-      out += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-    } else {
-      out += static_cast<wchar_t>(c <= 0xFFFF ? c : 0xFFFD);
-    }
+NativeControl NativeControlFor(pavrel::ControlIndex index) {
+  constexpr DWORD kVisible = WS_CHILD | WS_VISIBLE;
+  switch (pavrel::kControls[index].kind) {
+    case pavrel::ControlKind::kQueryBox:
+      return {WC_EDITW, kVisible | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case pavrel::ControlKind::kButton:
+      return {WC_BUTTONW, kVisible | WS_TABSTOP | BS_DEFPUSHBUTTON, 0};
+    case pavrel::ControlKind::kLabel:
+      break;
   }
-  return out;
+  // SS_NOTIFY lets the result label take the mouse, so that its tooltip can show.
+  const DWORD notify = index == pavrel::kResultLabel ? SS_NOTIFY : 0;
+  return {WC_STATICW, kVisible | SS_LEFT | SS_NOPREFIX | notify, 0};
 }
 
-bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
-// The UTF-16 units of the character at `at`: two for a surrogate pair, else one.
-std::size_t CharacterWidth(const std::wstring& text, std::size_t at) {
-  return at + 1 < text.size() && IsHighSurrogate(text[at]) && IsLowSurrogate(text[at + 1]) ? 2 : 1;
-}
-
-std::u32string FromUtf16(const std::wstring& text) {
-  std::u32string out;
-  for (std::size_t i = 0; i < text.size(); i += CharacterWidth(text, i)) {
-    out += CharacterWidth(text, i) == 2
-               ? 0x10000 + ((char32_t{text[i]} - 0xD800) << 10) + (char32_t{text[i + 1]} - 0xDC00)
-               : char32_t{text[i]};
-  }
-  return out;
+// SimSun, which is both the Simplified Chinese system's face and its Song face, scaled from
+// 96 dpi to `dpi`.
+HFONT MakeFont(const pavrel::FontSpec& spec, UINT dpi) {
+  return CreateFontW(-MulDiv(spec.pixels, static_cast<int>(dpi), 96), 0, 0, 0, FW_NORMAL,
+                     spec.italic, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"SimSun");
 }
 
 std::wstring WindowText(HWND hwnd) {
@@ -127,30 +86,34 @@ BOOL CALLBACK FindOwnedBox(HWND hwnd, LPARAM found) {
 
 Form1::~Form1() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
-  DeleteFonts();
+  for (const HFONT font : fonts_) DeleteObject(font);
 }
 
 HWND Form1::Create(HINSTANCE instance) {
   const INITCOMMONCONTROLSEX common_controls{sizeof(common_controls), ICC_WIN95_CLASSES};
   InitCommonControlsEx(&common_controls);
+  const std::wstring class_name = FromUtf8(pavrel::kFormName);
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof(window_class);
   window_class.lpfnWndProc = WindowProc;
   window_class.hInstance = instance;
   window_class.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconId));
+  // Shared, as the large icon is: the system frees it, also when the class exists already.
   window_class.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconId),
                                                        IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                       GetSystemMetrics(SM_CYSMICON), 0));
+                                                       GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  window_class.lpszClassName = kClassName;
+  window_class.lpszClassName = class_name.c_str();
   RegisterClassExW(&window_class);  // fails harmlessly when a second window registers it again
-  if (CreateWindowExW(0, kClassName, L"Quorlan", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
-                      nullptr, nullptr, instance, this) == nullptr) {
+  if (CreateWindowExW(0, class_name.c_str(), FromUtf8(pavrel::kFormCaption).c_str(), kWindowStyle,
+                      CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance,
+                      this) == nullptr) {
     return nullptr;
   }
   // Start-up: float above ordinary windows and appear, then take typing in the query box.
-  SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, kTopmostFlags);
+  SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
   SetFocus(text1_);
   return hwnd_;
 }
@@ -188,10 +151,11 @@ LRESULT Form1::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 
 // Makes the controls in tab order and lays them out for the window's DPI.
 BOOL Form1::OnCreate(HWND hwnd, LPCREATESTRUCT create) {
-  for (const ControlLayout& control : kControls) {
-    const DWORD ex_style = control.id == kText1Id ? WS_EX_CLIENTEDGE : 0;
-    if (CreateWindowExW(ex_style, control.class_name, control.text, control.style, 0, 0, 0, 0, hwnd,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+  for (int index = 0; index < static_cast<int>(std::size(pavrel::kControls)); ++index) {
+    const NativeControl native = NativeControlFor(static_cast<pavrel::ControlIndex>(index));
+    if (CreateWindowExW(native.ex_style, native.class_name,
+                        FromUtf8(pavrel::kControls[index].text).c_str(), native.style, 0, 0, 0, 0,
+                        hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(index))),
                         create->hInstance, nullptr) == nullptr) {
       return FALSE;
     }
@@ -202,7 +166,8 @@ BOOL Form1::OnCreate(HWND hwnd, LPCREATESTRUCT create) {
   LayOut(GetDpiForWindow(hwnd));
   const HMENU system_menu = GetSystemMenu(hwnd, FALSE);
   AppendMenuW(system_menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(system_menu, MF_STRING, kFollowClipboardCommand, L"跟随剪贴板");
+  AppendMenuW(system_menu, MF_STRING, kFollowClipboardCommand,
+              FromUtf8(pavrel::kFollowClipboardText).c_str());
   return TRUE;
 }
 
@@ -275,59 +240,53 @@ void Form1::OnDpiChanged(HWND hwnd, UINT dpi, const RECT& suggested) {
 
 // Sizes the window and places the controls and their fonts for `dpi`.
 void Form1::LayOut(UINT dpi) {
+  dpi_ = dpi;
   const auto scale = [dpi](int pixels) { return MulDiv(pixels, static_cast<int>(dpi), 96); };
-  RECT frame{0, 0, scale(kClientSize.cx), scale(kClientSize.cy)};
+  RECT frame{0, 0, scale(pavrel::kClientWidth), scale(pavrel::kClientHeight)};
   AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi);
   SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-  // 9, 12 and 14.25 points: 12, 16 and 19 pixels at 96 dpi.
-  DeleteFonts();
-  window_font_ = SongFont(scale(12), false);
-  query_font_ = SongFont(scale(16), false);
-  credit_font_ = SongFont(scale(19), true);
-  const HFONT fonts[] = {window_font_, query_font_, credit_font_};
-  for (const ControlLayout& layout : kControls) {
-    const HWND control = GetDlgItem(hwnd_, layout.id);
-    MoveWindow(control, scale(layout.box.left), scale(layout.box.top), scale(layout.box.right),
-               scale(layout.box.bottom), TRUE);
+  // The old fonts go once no control uses them any more.
+  HFONT old_fonts[std::size(fonts_)];
+  for (std::size_t role = 0; role < std::size(fonts_); ++role) {
+    old_fonts[role] = std::exchange(fonts_[role], MakeFont(pavrel::kFonts[role], dpi));
+  }
+  for (int index = 0; index < static_cast<int>(std::size(pavrel::kControls)); ++index) {
+    const pavrel::ControlLayout& layout = pavrel::kControls[index];
+    const HWND control = GetDlgItem(hwnd_, ControlId(index));
+    MoveWindow(control, scale(layout.box.left), scale(layout.box.top), scale(layout.box.width),
+               scale(layout.box.height), TRUE);
     SendMessageW(control, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(fonts[static_cast<int>(layout.font)]), TRUE);
+                 reinterpret_cast<WPARAM>(fonts_[static_cast<int>(layout.font)]), TRUE);
   }
-  if (tooltip_ != nullptr) {
-    SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(window_font_), TRUE);
-    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, scale(400));  // a long record wraps
-  }
+  if (tooltip_ != nullptr) FitTooltip();
+  for (const HFONT font : old_fonts) DeleteObject(font);
 }
 
-void Form1::DeleteFonts() {
-  for (HFONT* font : {&window_font_, &query_font_, &credit_font_}) {
-    if (*font != nullptr) DeleteObject(*font);
-    *font = nullptr;
-  }
+// The tooltip takes the window's font and wraps a long record.
+void Form1::FitTooltip() {
+  const HFONT font = fonts_[static_cast<int>(pavrel::FontRole::kWindow)];
+  SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, MulDiv(400, static_cast<int>(dpi_), 96));
 }
 
 // Holds the query box to one character, whatever brought the text in (typing, a paste, an input
-// method's phrase). Typing into a full box changes nothing; text that replaces the selection
-// keeps its first character; a surrogate pair counts as one character and is never split.
+// method's phrase). The edit control counts in UTF-16 units, the rule in characters.
 void Form1::KeepOneCharacter() {
   if (keeping_one_) return;
-  std::wstring text = WindowText(text1_);
-  if (text.size() > CharacterWidth(text, 0)) {
-    DWORD caret = 0;
-    SendMessageW(text1_, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
-    // The earlier character is untouched when it follows what was typed in front of it. When it
-    // comes first, it is the first character anyway.
-    const bool earlier_follows =
-        !query_.empty() && text.ends_with(query_) && caret == text.size() - query_.size();
-    text = earlier_follows ? query_ : text.substr(0, CharacterWidth(text, 0));
-    keeping_one_ = true;
-    SetWindowTextW(text1_, text.c_str());
-    keeping_one_ = false;
-    const WPARAM at = earlier_follows ? 0 : text.size();
-    SendMessageW(text1_, EM_SETSEL, at, at);
-  }
-  query_ = text;
+  const std::wstring text = WindowText(text1_);
+  DWORD caret = 0;
+  SendMessageW(text1_, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+  const std::u32string after = FromUtf16(text);
+  const pavrel::QueryBoxText kept = pavrel::KeepOneCharacter(
+      query_, after, FromUtf16(std::wstring_view(text).substr(0, caret)).size());
+  query_ = kept.text;
+  if (kept.text == after) return;
+  keeping_one_ = true;
+  SetWindowTextW(text1_, ToUtf16(kept.text).c_str());
+  keeping_one_ = false;
+  SetQuerySelection(static_cast<int>(kept.caret), 0);
 }
 
 std::u32string Form1::GetQueryText() { return FromUtf16(WindowText(text1_)); }
@@ -354,7 +313,7 @@ void Form1::ShowRecordAsTooltip() {
                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0, hwnd_, nullptr,
                                nullptr, nullptr);
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    LayOut(GetDpiForWindow(hwnd_));
+    FitTooltip();
   }
   SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
   // A tip that is open over the label is drawn again, with the new record.
@@ -371,13 +330,11 @@ void Form1::FocusQueryBox() {
   }
 }
 
+// Characters to UTF-16 units: a character outside the Basic Multilingual Plane takes two.
 void Form1::SetQuerySelection(int start, int length) {
-  // Characters to UTF-16 units: a character outside the Basic Multilingual Plane takes two.
-  const std::wstring text = WindowText(text1_);
+  const std::u32string text = GetQueryText();
   const auto offset = [&text](int characters) {
-    std::size_t unit = 0;
-    for (; characters > 0 && unit < text.size(); --characters) unit += CharacterWidth(text, unit);
-    return unit;
+    return ToUtf16(std::u32string_view(text).substr(0, characters)).size();
   };
   SendMessageW(text1_, EM_SETSEL, offset(start), offset(start + length));
 }
@@ -387,9 +344,7 @@ void Form1::ShowMessage(const std::u32string& text) {
   // One box at a time: lookups of copied characters while it is open add nothing to it.
   if (message_open_) return;
   message_open_ = true;
-  const std::string_view title = pavrel::kApplicationTitle;
-  MessageBoxW(hwnd_, ToUtf16(text).c_str(), std::wstring(title.begin(), title.end()).c_str(),
-              MB_OK);
+  MessageBoxW(hwnd_, ToUtf16(text).c_str(), FromUtf8(pavrel::kApplicationTitle).c_str(), MB_OK);
   message_open_ = false;
 }
 

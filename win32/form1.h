@@ -10,19 +10,18 @@
 
 #include <windows.h>
 
+#include <iterator>
 #include <string>
 
+#include "lookup/form_layout.h"
 #include "lookup/window_operations.h"
 
-// Control identifiers; Command1 is the window's default button.
-enum ControlId : int {
-  kLabel1Id = 101,
-  kLabel2Id,
-  kText1Id,
-  kLabel3Id,
-  kCommand1Id,
-  kLabel4Id,
-};
+// Control identifiers: a control's index in pavrel::kControls, plus 101. Command1 is the
+// window's default button.
+constexpr int ControlId(int index) { return 101 + index; }
+constexpr int kText1Id = ControlId(pavrel::kQueryBox);
+constexpr int kLabel3Id = ControlId(pavrel::kResultLabel);
+constexpr int kCommand1Id = ControlId(pavrel::kQueryButton);
 
 // The system menu's item 跟随剪贴板 (an SC_ code's low four bits are the system's).
 constexpr UINT kFollowClipboardCommand = 0x0010;
@@ -61,20 +60,19 @@ class Form1 : public pavrel::WindowOperations {
   void CloseMessageBox();
 
   void LayOut(UINT dpi);
+  void FitTooltip();
   void KeepOneCharacter();
   void ShowRecordAsTooltip();
-  void DeleteFonts();
 
   HWND hwnd_ = nullptr;
   HWND text1_ = nullptr;
   HWND label3_ = nullptr;
   HWND tooltip_ = nullptr;     // shows Label3's whole record
   HWND last_focus_ = nullptr;  // the control to give the focus back to on reactivation
-  HFONT window_font_ = nullptr;
-  HFONT query_font_ = nullptr;
-  HFONT credit_font_ = nullptr;
-  std::wstring result_;            // Label3's caption, also the tooltip's text
-  std::wstring query_;             // the query box's last accepted text
+  UINT dpi_ = 96;              // the scale of the layout
+  HFONT fonts_[std::size(pavrel::kFonts)] = {};  // by pavrel::FontRole
+  std::wstring result_;                          // Label3's caption, also the tooltip's text
+  std::u32string query_;                         // the query box's last accepted text
   bool keeping_one_ = false;       // set while KeepOneCharacter rewrites the query box
   bool follow_clipboard_ = false;  // the window listens to the clipboard
   bool message_open_ = false;      // the message box is open

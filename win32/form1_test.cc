@@ -5,27 +5,21 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "lookup/form_layout.h"
 #include "lookup/test_files.h"
+#include "win32/test_support.h"
 
 namespace {
 
 // A table in code page 936: 字 pbf, 工 aaaa.
 constexpr char kTable[] = "\xD7\xD6 pbf\r\n\xB9\xA4 aaaa\r\n";
-
-std::wstring TextOf(HWND hwnd) {
-  wchar_t text[256] = {};
-  GetWindowTextW(hwnd, text, 256);
-  return text;
-}
 
 // The message box on top, if one is open.
 HWND OpenBox() {
@@ -52,6 +46,14 @@ void CALLBACK DismissMessageBox(HWND, UINT, UINT_PTR, DWORD) {
   if (IsWindowVisible(box)) SendMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
+// The controls whose live region changed, as a screen reader's hook hears of them.
+std::vector<HWND> live_changes;
+
+void CALLBACK HearLiveRegion(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD,
+                             DWORD) {
+  if (object == OBJID_CLIENT && child == CHILDID_SELF) live_changes.push_back(hwnd);
+}
+
 class Form1Test : public testing::Test {
  protected:
   void SetUp() override {
@@ -64,40 +66,33 @@ class Form1Test : public testing::Test {
     Play(L"");
   }
 
+  void TearDown() override { DestroyWindow(other_); }
+
   HWND Control(int id) { return GetDlgItem(window_, id); }
 
   // Posts the script to the window and dispatches it as the program's message loop does. Enter,
-  // Tab, Escape and Space (whose characters are their key codes) are pressed, \1 clicks
-  // Command1, \2 pastes two characters; any other character is typed.
+  // Tab, Escape, Space and Home (whose characters are their key codes; Home's is $) are pressed,
+  // \1 pastes two characters; any other character is typed.
   void Play(const std::wstring& script) {
     const UINT_PTR timer = SetTimer(nullptr, 0, 50, DismissMessageBox);
     for (const wchar_t c : script + L'\0') {
-      if (c == VK_RETURN || c == VK_TAB || c == VK_ESCAPE || c == VK_SPACE) {
+      if (std::wstring_view(L"\r\t\x1b $").find(c) != std::wstring_view::npos) {
         PostMessageW(GetFocus(), WM_KEYDOWN, c, 1);
         PostMessageW(GetFocus(), WM_KEYUP, c, 0xC0000001);
-      } else if (c == L'\1') {
-        PostMessageW(Control(kCommand1Id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-        PostMessageW(Control(kCommand1Id), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-      } else if (c == L'\2') {  // as a paste or an input method's phrase arrives
+      } else if (c == L'\1') {  // as a paste or an input method's phrase arrives
         SendMessageW(Control(kText1Id), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"甲乙"));
       } else if (c != L'\0') {
         PostMessageW(GetFocus(), WM_CHAR, c, 1);
       }
-      MSG message;
-      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        DispatchFormMessage(window_, message);
-      }
+      WaitFor([] { return true; }, window_);
     }
     KillTimer(nullptr, timer);
   }
 
-  void TearDown() override { DestroyWindow(other_); }
-
   // Puts text on the clipboard as a copy in another program does, and lets the window see it.
   void Copy(const std::wstring& text) {
-    const std::size_t size = (text.size() + 1) * sizeof(wchar_t);
-    const HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, size);
-    std::memcpy(GlobalLock(data), text.c_str(), size);
+    const HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::memcpy(GlobalLock(data), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
     GlobalUnlock(data);
     ASSERT_TRUE(OpenClipboard(other_));
     EmptyClipboard();
@@ -106,12 +101,11 @@ class Form1Test : public testing::Test {
     Play(L"");
   }
 
-  // The query box's selection: start and end in UTF-16 units.
-  std::pair<DWORD, DWORD> Selection() {
-    DWORD start = 0, end = 0;
-    SendMessageW(Control(kText1Id), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                 reinterpret_cast<LPARAM>(&end));
-    return {start, end};
+  // Makes `hwnd` the foreground window, as the user does by clicking it.
+  void Activate(HWND hwnd) {
+    ShowWindow(hwnd, SW_SHOW);
+    SetForegroundWindow(hwnd);
+    Play(L"");
   }
 
   pavrel::TempDir dir_;
@@ -120,39 +114,30 @@ class Form1Test : public testing::Test {
   HWND other_ = nullptr;
 };
 
-TEST_F(Form1Test, StartsOnTopWithTheFocusInTheQueryBox) {
-  EXPECT_EQ(TextOf(window_), L"Quorlan");
-  EXPECT_TRUE(IsWindowVisible(window_));
-  EXPECT_TRUE(GetWindowLongW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST);
-  RECT client;
-  GetClientRect(window_, &client);
-  EXPECT_EQ(std::make_pair(client.right, client.bottom), std::make_pair(219L, 98L));
-  EXPECT_EQ(GetFocus(), Control(kText1Id));
-}
-
 // Input played into the window over the table, and what the window shows afterwards.
 const struct {
   const wchar_t* script;
   const wchar_t* query;
   const wchar_t* result;
   int focus;
-  std::pair<DWORD, DWORD> selection;  // start, end in UTF-16 units
+  int selection_start, selection_end;  // in UTF-16 units
 } kFlowCases[] = {
-    {L"字\r", L"字", L"字 pbf", kText1Id, {0, 1}},
-    {L"工\r字", L"字", L"工 aaaa", kText1Id, {1, 1}},  // the next one replaces it
-    {L"字工", L"字", L"", kText1Id, {1, 1}},           // a full box takes no more
-    {L"字\t", L"字", L"", kCommand1Id, {1, 1}},        // Tab: to the button only
-    {L"字\t\t", L"字", L"", kText1Id, {0, 1}},         // and back
-    {L"字\t\r", L"字", L"字 pbf", kText1Id, {0, 1}},
-    {L"字\t ", L"字", L"字 pbf", kText1Id, {0, 1}},
-    {L"字\1", L"字", L"字 pbf", kText1Id, {0, 1}},
-    {L"字\x1b", L"字", L"", kText1Id, {1, 1}},               // Escape closes nothing
-    {L"\U00020000x", L"\U00020000", L"", kText1Id, {2, 2}},  // a surrogate pair is whole
-    {L"\U00020000\r", L"\U00020000", L"无法查询", kText1Id, {0, 2}},
-    {L"字\r\2", L"甲", L"字 pbf", kText1Id, {1, 1}},  // a paste keeps its first
+    {L"字\r", L"字", L"字 pbf", kText1Id, 0, 1},
+    {L"工\r字", L"字", L"工 aaaa", kText1Id, 1, 1},  // the next one replaces it
+    {L"字$工", L"字", L"", kText1Id, 0, 0},          // typed in front: refused
+    {L"字\t", L"字", L"", kCommand1Id, 1, 1},        // Tab: to the button only
+    {L"字\t\t", L"字", L"", kText1Id, 0, 1},         // and back
+    {L"字\t\r", L"字", L"字 pbf", kText1Id, 0, 1},
+    {L"字\t ", L"字", L"字 pbf", kText1Id, 0, 1},
+    {L"字\x1b", L"字", L"", kText1Id, 1, 1},                // Escape closes nothing
+    {L"\U00020000$x", L"\U00020000", L"", kText1Id, 0, 0},  // a surrogate pair is one
+    {L"\U00020000\r", L"\U00020000", L"无法查询", kText1Id, 0, 2},
+    {L"字\r\1", L"甲", L"字 pbf", kText1Id, 1, 1},  // a paste keeps its first
 };
 
 TEST_F(Form1Test, KeyboardAndMouseFlow) {
+  EXPECT_TRUE(IsWindowVisible(window_));
+  EXPECT_EQ(GetFocus(), Control(kText1Id));
   dir_.Write("data.txt", kTable);
   for (const auto& c : kFlowCases) {
     SetWindowTextW(Control(kText1Id), L"");
@@ -162,98 +147,101 @@ TEST_F(Form1Test, KeyboardAndMouseFlow) {
     EXPECT_EQ(TextOf(Control(kText1Id)), c.query) << c.script;
     EXPECT_EQ(TextOf(Control(kLabel3Id)), c.result) << c.script;
     EXPECT_EQ(GetFocus(), Control(c.focus)) << c.script;
-    EXPECT_EQ(Selection(), c.selection) << c.script;
+    EXPECT_EQ(SendMessageW(Control(kText1Id), EM_GETSEL, 0, 0),
+              MAKELRESULT(c.selection_start, c.selection_end))
+        << c.script;
   }
   EXPECT_TRUE(GetWindowLongW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST);
   EXPECT_TRUE(seen_boxes.empty());
+  // Activated again, the window gives the keyboard back to the control that had it.
+  for (const int id : {kText1Id, kCommand1Id}) {
+    SetFocus(Control(id));
+    Activate(other_);
+    Activate(window_);
+    EXPECT_EQ(GetFocus(), Control(id));
+  }
 }
 
-TEST_F(Form1Test, MissingTableShowsOneMessageBoxOwnedByTheWindow) {
-  const std::pair<std::wstring, HWND> box{L"Pavrel: 当前目录下缺少 data.txt 文件！", window_};
-  Play(L"字\r");
-  EXPECT_EQ(seen_boxes, decltype(seen_boxes){box});
-  EXPECT_EQ(TextOf(Control(kLabel3Id)), L"");
-
-  // Copies while the box is open add no box; one that finds the table again closes it.
-  form_.SetFollowClipboard(true);
-  during_box = [this] {
-    Copy(L"工");
-    dir_.Write("data.txt", kTable);
-    Copy(L"工");
-    EXPECT_EQ(OpenBox(), nullptr);
-  };
-  Copy(L"字");
-  EXPECT_EQ(seen_boxes, decltype(seen_boxes)({box, box}));
-  EXPECT_EQ(TextOf(Control(kLabel3Id)), L"工 aaaa");
-  // Once the box is closed, the next failure shows it again.
-  std::filesystem::remove("data.txt");
-  Copy(L"字");
-  EXPECT_EQ(seen_boxes.size(), 3u);
+// Moved to a monitor at 144 dpi: the client area, the controls and their fonts grow by half.
+TEST_F(Form1Test, LaysItselfOutAgainAtAnotherDpi) {
+  const auto scale = [](int pixels) { return MulDiv(pixels, 3, 2); };
+  RECT box{40, 50, 500, 300};  // where Windows suggests
+  SendMessageW(window_, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&box));
+  GetClientRect(window_, &box);
+  // Only the message comes here, so the caption keeps its height at 96 dpi while the window's
+  // size allows for one at 144: the client area is as wide as scaled, and at least as tall.
+  EXPECT_EQ(box.right, scale(pavrel::kClientWidth));
+  EXPECT_GE(box.bottom, scale(pavrel::kClientHeight));
+  for (int index = 0; index < static_cast<int>(std::size(pavrel::kControls)); ++index) {
+    const pavrel::ControlLayout& layout = pavrel::kControls[index];
+    GetWindowRect(Control(ControlId(index)), &box);
+    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&box), 2);
+    EXPECT_EQ(std::vector<LONG>({box.left, box.top, box.right - box.left, box.bottom - box.top}),
+              std::vector<LONG>({scale(layout.box.left), scale(layout.box.top),
+                                 scale(layout.box.width), scale(layout.box.height)}))
+        << layout.name;
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Control(ControlId(index)), WM_GETFONT, 0, 0)),
+               sizeof(font), &font);
+    EXPECT_EQ(font.lfHeight, -scale(FontOf(layout.font).pixels)) << layout.name;
+  }
 }
 
+// Switched on by the system menu's item, the window looks up each copy, leaving the keyboard
+// where the user copied. With the table missing, one box says so, owned by the window: copies
+// while it is open add no box, and one that finds the table again closes it.
 TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
   dir_.Write("data.txt", kTable);
-  ShowWindow(other_, SW_SHOW);
-  SetForegroundWindow(other_);
+  Activate(other_);
   Copy(L"字");  // off by default
   EXPECT_EQ(TextOf(Control(kText1Id)), L"");
-
   const HMENU system_menu = GetSystemMenu(window_, FALSE);
-  PostMessageW(window_, WM_SYSCOMMAND, kFollowClipboardCommand, 0);  // the system menu's item
-  Play(L"");
+  SendMessageW(window_, WM_SYSCOMMAND, kFollowClipboardCommand, 0);  // the system menu's item
   Copy(L" \t\r\n\u3000工人");
   EXPECT_EQ(GetMenuState(system_menu, kFollowClipboardCommand, MF_BYCOMMAND), MF_CHECKED);
   EXPECT_EQ(TextOf(Control(kLabel3Id)), L"工 aaaa");
-  EXPECT_EQ(Selection(), std::make_pair(DWORD{0}, DWORD{1}));
-  Copy(L"a字");  // ASCII first: nothing changes
-  EXPECT_EQ(TextOf(Control(kText1Id)), L"工");
-  EXPECT_EQ(GetActiveWindow(), other_);
   EXPECT_EQ(GetFocus(), other_);
 
-  SendMessageW(window_, WM_SYSCOMMAND, kFollowClipboardCommand, 0);  // off again
+  std::filesystem::remove("data.txt");
+  during_box = [this] {
+    Copy(L"工");
+    dir_.Write("data.txt", kTable);
+    Copy(L"字");
+    EXPECT_EQ(OpenBox(), nullptr);
+  };
+  Copy(L"工");
+  const std::pair<std::wstring, HWND> box{L"Pavrel: 当前目录下缺少 data.txt 文件！", window_};
+  EXPECT_EQ(seen_boxes, decltype(seen_boxes){box});
+  EXPECT_EQ(TextOf(Control(kLabel3Id)), L"字 pbf");
+  // Once the box is closed, the next failure shows it again; switched off, the window adds none.
+  std::filesystem::remove("data.txt");
+  Copy(L"工");
+  SendMessageW(window_, WM_SYSCOMMAND, kFollowClipboardCommand, 0);
   Copy(L"字");
+  EXPECT_EQ(seen_boxes.size(), 2u);
   EXPECT_EQ(TextOf(Control(kText1Id)), L"工");
   EXPECT_EQ(GetMenuState(system_menu, kFollowClipboardCommand, MF_BYCOMMAND), MF_UNCHECKED);
   // Activated, the window gives the query box the keyboard.
-  SetForegroundWindow(window_);
-  Play(L"");
+  Activate(window_);
   EXPECT_EQ(GetFocus(), Control(kText1Id));
 }
 
 // Lookups by keyboard while the mouse rests on the result: the open tooltip shows the current
-// record, and another process, hooked into the window's events as a screen reader is, hears of
-// every result (the same one twice as well) as a change of the label's live region.
+// record, and a screen reader's hook hears of every result (the same one twice as well) as a
+// change of the label's live region.
 TEST_F(Form1Test, EachResultReachesTheOpenTooltipAndScreenReaders) {
   dir_.Write("data.txt", kTable);
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring command = std::filesystem::path(self).replace_filename("test_event_listener.exe");
-  command = L'"' + command + L"\" " + std::to_wstring(GetCurrentProcessId()) + L" events.txt";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION listener{};
-  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &listener));
-  std::vector<std::string> heard;  // the listener's lines
-  const auto wait_until = [&](const auto& done) {
-    for (int i = 0; i < 200 && !done(); ++i) {
-      Sleep(50);
-      Play(L"");
-      std::ifstream file("events.txt");
-      heard.clear();
-      for (std::string line; std::getline(file, line);) heard.push_back(line);
-    }
-  };
-  wait_until([&] { return !heard.empty(); });
-  ASSERT_EQ(heard, std::vector<std::string>{"ready"});
-  // Plays a lookup and tells whether the listener heard more afterwards.
-  const auto heard_after = [&](const wchar_t* script) {
-    const std::size_t before = heard.size();
+  live_changes.clear();
+  const HWINEVENTHOOK hook =
+      SetWinEventHook(EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr,
+                      HearLiveRegion, GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  // Plays a lookup and tells whether the hook heard of it.
+  const auto heard = [this](const wchar_t* script) {
+    const std::size_t before = live_changes.size();
     Play(script);
-    wait_until([&] { return heard.size() > before; });
-    return heard.size() > before;
+    return WaitFor([&] { return live_changes.size() > before; }, window_);
   };
-  EXPECT_TRUE(heard_after(L"字\r"));
+  EXPECT_TRUE(heard(L"字\r"));
   HWND tip = nullptr;
   while ((tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr &&
          GetWindow(tip, GW_OWNER) != window_) {
@@ -263,20 +251,12 @@ TEST_F(Form1Test, EachResultReachesTheOpenTooltipAndScreenReaders) {
   GetWindowRect(Control(kLabel3Id), &box);
   SetCursorPos(box.left + 5, box.top + 5);
   PostMessageW(Control(kLabel3Id), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-  wait_until([&] { return IsWindowVisible(tip); });
-  ASSERT_TRUE(IsWindowVisible(tip));
-  EXPECT_TRUE(heard_after(L"工\r"));
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(tip); }, window_));
+  EXPECT_TRUE(heard(L"工\r"));
   EXPECT_EQ(TextOf(tip), L"工 aaaa");
-  EXPECT_TRUE(heard_after(L"\r"));
-  TerminateProcess(listener.hProcess, 0);
-  WaitForSingleObject(listener.hProcess, INFINITE);
-  CloseHandle(listener.hProcess);
-  CloseHandle(listener.hThread);
-  char label[64];
-  std::snprintf(label, sizeof(label), "%x %p %ld %ld", EVENT_OBJECT_LIVEREGIONCHANGED,
-                static_cast<void*>(Control(kLabel3Id)), LONG{OBJID_CLIENT}, LONG{CHILDID_SELF});
-  heard.erase(heard.begin());  // "ready"
-  EXPECT_EQ(heard, std::vector<std::string>(heard.size(), label));
+  EXPECT_TRUE(heard(L"\r"));
+  UnhookWinEvent(hook);
+  EXPECT_EQ(live_changes, std::vector<HWND>(live_changes.size(), Control(kLabel3Id)));
 }
 
 }  // namespace

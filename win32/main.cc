@@ -7,26 +7,9 @@
 
 #include "lookup/command_line.h"
 #include "win32/form1.h"
+#include "win32/text_conversion.h"
 
 namespace {
-
-std::string ToUtf8(const std::wstring& text) {
-  std::string out(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                      nullptr, 0, nullptr, nullptr),
-                  '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(),
-                      static_cast<int>(out.size()), nullptr, nullptr);
-  return out;
-}
-
-std::wstring FromUtf8(const std::string& text) {
-  std::wstring out(
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0),
-      L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(),
-                      static_cast<int>(out.size()));
-  return out;
-}
 
 // The arguments after the program's name, as UTF-8.
 std::vector<std::string> Arguments() {

@@ -4,78 +4,53 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <functional>
+#include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "lookup/test_files.h"
-#include "win32/form1.h"
+#include "win32/test_support.h"
 
 namespace {
 
 // Starts pavrel.exe, which lies in the folder above this test's, in the current directory.
-PROCESS_INFORMATION Start(std::wstring arguments) {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring program = path;
-  program.resize(program.rfind(L'\\'));
-  program.replace(program.rfind(L'\\'), std::wstring::npos, L"\\pavrel.exe");
-  arguments = L"pavrel.exe " + arguments;
+PROCESS_INFORMATION Start(const std::wstring& arguments) {
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const auto program = std::filesystem::path(self).parent_path().parent_path() / "pavrel.exe";
+  std::wstring command_line = L"pavrel.exe " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
-  EXPECT_TRUE(CreateProcessW(program.c_str(), arguments.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             nullptr, &startup, &process));
+  EXPECT_TRUE(CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0,
+                             nullptr, nullptr, &startup, &process));
   return process;
 }
 
-// The process's exit code once it ends within `milliseconds`, else -1 (and it is ended).
+// The process's exit code once it ends within `milliseconds`; else it is ended, still active.
 int ExitCode(const PROCESS_INFORMATION& process, DWORD milliseconds) {
-  DWORD code = static_cast<DWORD>(-1);
+  DWORD code = STILL_ACTIVE;
   if (WaitForSingleObject(process.hProcess, milliseconds) == WAIT_OBJECT_0) {
     GetExitCodeProcess(process.hProcess, &code);
-  } else {
-    TerminateProcess(process.hProcess, code);
   }
+  TerminateProcess(process.hProcess, code);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return static_cast<int>(code);
 }
 
-// Waits up to five seconds for `done`, dispatching this thread's messages meanwhile.
-bool WaitFor(const std::function<bool()>& done) {
-  for (int i = 0; i < 500 && !done(); ++i) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    Sleep(10);
-  }
-  return done();
-}
-
-// A window's text, also another program's.
-std::wstring TextOf(HWND hwnd) {
-  wchar_t text[1024] = {};
-  SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 2000,
-                      nullptr);
-  return text;
-}
-
 // A window program has no console: it answers its command line in a box.
 TEST(ProgramTest, AnswersItsCommandLineInABox) {
-  const struct {
-    const wchar_t* arguments;
-    const wchar_t* text_begins;
-    int exit_code;
-  } kCases[] = {
-      {L"--version", L"pavrel " PAVREL_VERSION, 0},
-      {L"--follow-clipboard x", L"pavrel: unexpected argument 'x'\nTry 'pavrel --help'", 2},
-  };
-  for (const auto& c : kCases) {
-    const PROCESS_INFORMATION pavrel = Start(c.arguments);
+  for (const auto& [arguments, text_begins, exit_code] :
+       {std::tuple{L"--version", L"pavrel " PAVREL_VERSION, 0},
+        std::tuple{L"--follow-clipboard x", L"pavrel: unexpected argument 'x'\nTry 'pavrel --help'",
+                   2}}) {
+    const PROCESS_INFORMATION pavrel = Start(arguments);
     HWND box = nullptr;
     EXPECT_TRUE(WaitFor([&] { return (box = FindWindowW(L"#32770", L"Pavrel")) != nullptr; }));
-    EXPECT_TRUE(TextOf(GetDlgItem(box, 0xFFFF)).starts_with(c.text_begins)) << c.arguments;
+    EXPECT_TRUE(TextOf(GetDlgItem(box, 0xFFFF)).starts_with(text_begins)) << arguments;
     SendMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(ExitCode(pavrel, 5000), c.exit_code) << c.arguments;
+    EXPECT_EQ(ExitCode(pavrel, 5000), exit_code) << arguments;
   }
 }
 
@@ -108,6 +83,10 @@ TEST(ProgramTest, FollowsACopyInAnXProgramAndEndsWhenItsWindowIsClosed) {
   EXPECT_EQ(GetForegroundWindow(), other);
   EXPECT_EQ(GetFocus(), other);
 
+  // A copy here ends xclip, which serves its copy until then and holds the output ctest reads.
+  OpenClipboard(other);
+  EmptyClipboard();
+  CloseClipboard();
   SendMessageW(form, WM_CLOSE, 0, 0);  // as another program closes it
   EXPECT_EQ(ExitCode(pavrel, 1000), 0);
   DestroyWindow(other);

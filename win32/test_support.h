@@ -1,0 +1,38 @@
+// What the Windows tests share: a window's text and waits that keep the messages flowing.
+
+#ifndef PAVREL_WIN32_TEST_SUPPORT_H_
+#define PAVREL_WIN32_TEST_SUPPORT_H_
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "win32/form1.h"
+
+// A window's text, also another program's.
+inline std::wstring TextOf(HWND hwnd) {
+  wchar_t text[1024] = {};
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 2000,
+                      nullptr);
+  return text;
+}
+
+// Dispatches this thread's messages, through `form`'s dialog keys as the program does, until
+// `done`, for up to five seconds.
+inline bool WaitFor(const std::function<bool()>& done, HWND form = nullptr) {
+  for (int i = 0; i < 500; ++i, Sleep(10)) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (form != nullptr) {
+        DispatchFormMessage(form, message);
+      } else {
+        DispatchMessageW(&message);
+      }
+    }
+    if (done()) return true;
+  }
+  return false;
+}
+
+#endif  // PAVREL_WIN32_TEST_SUPPORT_H_
