@@ -50,6 +50,7 @@ void BM_EnterToResultPainted(benchmark::State& state, const std::filesystem::pat
                              const std::u32string& query) {
   std::filesystem::current_path(table.parent_path());
   Form1 form;
+  form.show();
   if (!QTest::qWaitForWindowActive(&form)) std::abort();
   auto* text1 = form.findChild<QLineEdit*>("Text1");
   auto* label3 = form.findChild<QLabel*>("Label3");
