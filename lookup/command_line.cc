@@ -27,19 +27,23 @@ constexpr char kUsage[] =
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   CommandLine command_line;
+  bool options = true;  // "--" ends the options: every argument after it is a plain one
   for (const std::string& argument : arguments) {
-    if (argument == "--help") {
+    const bool option = options && argument.starts_with("-");
+    if (option && argument == "--") {
+      options = false;
+      continue;
+    }
+    if (option && argument == "--help") {
       command_line.action = CommandLine::Action::kHelp;
-    } else if (argument == "--version") {
+    } else if (option && argument == "--version") {
       command_line.action = CommandLine::Action::kVersion;
-    } else if (argument == "--follow-clipboard") {
+    } else if (option && argument == "--follow-clipboard") {
       command_line.follow_clipboard = true;
       continue;
     } else {
       command_line.action = CommandLine::Action::kError;
-      command_line.error =
-          (argument.starts_with("-") ? "unknown option '" : "unexpected argument '") + argument +
-          "'";
+      command_line.error = (option ? "unknown option '" : "unexpected argument '") + argument + "'";
     }
     break;
   }

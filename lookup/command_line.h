@@ -25,8 +25,8 @@ struct CommandLine {
 };
 
 // Reads the arguments that follow the program's name, as UTF-8. --help and --version win over
-// the arguments after them; the first argument that is not an option ends the reading with an
-// error.
+// the arguments after them; the first argument that is not an option, or any after "--", ends
+// the reading with an error.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The exit status of a command line that could not be read.

@@ -15,8 +15,10 @@ int main(int argc, char* argv[]) {
       std::cerr << pavrel::CommandLineReply(command_line);
       return pavrel::kUsageErrorStatus;
     default:
-      std::cout << pavrel::CommandLineReply(command_line);
-      return 0;
+      // A reply that could not be written in full is an error, as in other command-line programs.
+      if (std::cout << pavrel::CommandLineReply(command_line) << std::flush) return 0;
+      std::cerr << "pavrel: could not write to standard output\n";
+      return 1;
   }
   PreferX11OnWayland();
   QApplication app(argc, argv);
