@@ -9,7 +9,6 @@ namespace pavrel {
 
 constexpr char kFormName[] = "Form1";
 constexpr char kFormCaption[] = "Quorlan";
-constexpr char kFollowClipboardText[] = "跟随剪贴板";
 constexpr int kClientWidth = 219;
 constexpr int kClientHeight = 98;
 
@@ -51,7 +50,8 @@ constexpr ControlLayout kControls[] = {
 // Indexes into kControls of the controls that the front ends work with.
 enum ControlIndex { kPromptLabel, kCaptionLabel, kQueryBox, kResultLabel, kQueryButton, kCredit };
 
-// The context menu's item that switches following the clipboard on and off.
+// The menu item that switches following the clipboard on and off (the Qt window's context
+// menu, the Win32 window's system menu).
 constexpr char kFollowClipboardText[] = "跟随剪贴板";
 
 }  // namespace pavrel
