@@ -9,7 +9,6 @@ namespace pavrel {
 
 constexpr char kFormName[] = "Form1";
 constexpr char kFormCaption[] = "Quorlan";
-constexpr char kFollowClipboardText[] = "跟随剪贴板";
 constexpr int kClientWidth = 219;
 constexpr int kClientHeight = 98;
 
