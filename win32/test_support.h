@@ -22,13 +22,8 @@ inline std::wstring TextOf(HWND hwnd) {
 // `done`, for up to five seconds.
 inline bool WaitFor(const std::function<bool()>& done, HWND form = nullptr) {
   for (int i = 0; i < 500; ++i, Sleep(10)) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (form != nullptr) {
-        DispatchFormMessage(form, message);
-      } else {
-        DispatchMessageW(&message);
-      }
+    for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {
+      form != nullptr ? DispatchFormMessage(form, message) : void(DispatchMessageW(&message));
     }
     if (done()) return true;
   }
