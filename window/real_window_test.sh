@@ -3,7 +3,6 @@
 # after 字, Enter and Enter again, Orca has spoken the record twice, and the window changed nothing
 # in its folder and opened no network socket. Exits 77 (skipped) where Orca cannot start.
 set -euo pipefail
-program=$1
 if [ -z "${PAVREL_PRIVATE_BUS:-}" ]; then
   PAVREL_PRIVATE_BUS=1 exec timeout 150 dbus-run-session -- "$0" "$@"
 fi
@@ -18,11 +17,10 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 log=$work/orca.log
 
 heard() {  # SECONDS COUNT TEXT [FILE]: waits until FILE (Orca's log) has COUNT lines with TEXT
-  for _ in $(seq $(($1 * 10))); do
-    [ "$(grep -c -F -- "$3" "${4:-$log}" 2>/dev/null || true)" -ge "$2" ] && return 0
-    sleep 0.1
+  local tries=$(($1 * 10))
+  until [ "$(grep -c -F -- "$3" "${4:-$log}" 2>/dev/null || true)" -ge "$2" ]; do
+    ((tries-- > 0)) && sleep 0.1 || return 1
   done
-  return 1
 }
 
 /usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/bus.log" 2>&1 &
@@ -30,14 +28,11 @@ heard() {  # SECONDS COUNT TEXT [FILE]: waits until FILE (Orca's log) has COUNT 
 # buffers that file unless it is a terminal, so it writes to the terminal that script(1) records.
 script -qfec "orca --user-prefs '$work/orca' --disable speech --disable braille \
   --debug-file=/dev/tty" "$log" </dev/null >/dev/null &
-orca=yes
-heard 60 1 "ORCA: ATSPI registry initialized." || orca=
+heard 60 1 "ORCA: ATSPI registry initialized." && orca=yes || orca=
 
-mkdir "$work/table"
-cd "$work/table"
+mkdir "$work/table"; cd "$work/table"
 printf '\xD7\xD6 pbf pb\r\n' >data.txt  # 字 pbf pb in code page 936
-strace -f -qq -o "$work/trace" "$program" &
-tracer=$!
+strace -f -qq -o "$work/trace" "$1" & tracer=$!
 # 字 on a key of its own: xdotool maps a key for it only while typing, and the window may read the
 # key after the map has changed back.
 xmodmap -e 'keycode 93 = U5B57'
@@ -54,9 +49,8 @@ kill "$(xdotool getwindowpid "$window")"
 wait "$tracer" || true
 
 here="\"([^/\"]|$work/table)"  # a path that is relative or inside the table's folder
-for fault in "open(at)?\((AT_FDCWD, )?$here[^\"]*\", [^)]*O_(WRONLY|RDWR|CREAT|TRUNC)" \
-  "^[0-9]+ +(mkdir|rename|link|unlink|symlink|mknod|truncate|creat)(at2?)?\((.*, )?$here" \
-  "^[0-9]+ +socket\(AF_INET6?,"; do
-  ! grep -E "$fault" "$work/trace" || { echo "changed its folder or opened a socket"; exit 1; }
-done
+! grep -E -e "open(at)?\((AT_FDCWD, )?$here[^\"]*\", [^)]*O_(WRONLY|RDWR|CREAT|TRUNC)" \
+  -e "^[0-9]+ +(mkdir|rename|link|unlink|symlink|mknod|truncate|creat)(at2?)?\((.*, )?$here" \
+  -e "^[0-9]+ +socket\(AF_INET6?," "$work/trace" ||
+  { echo "changed its folder or opened a socket"; exit 1; }
 [ -n "$orca" ] || { echo "Skipped the speech: Orca did not start"; exit 77; }
