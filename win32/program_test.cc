@@ -1,6 +1,5 @@
-// Runs pavrel.exe itself beside this test: its command line; copies made by an X program while
-// this test's window has the keyboard, each heard by this test as a screen reader hears it; and
-// its end when another program closes its window.
+// Runs pavrel.exe itself beside this test, which plays the user's other programs and a screen
+// reader.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -29,8 +28,8 @@ PROCESS_INFORMATION Spawn(const std::filesystem::path& program, std::wstring com
 PROCESS_INFORMATION Start(const std::wstring& arguments) {
   wchar_t self[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, self, MAX_PATH);
-  const auto folder = std::filesystem::path(self).parent_path().parent_path();
-  return Spawn(folder / "pavrel.exe", L"pavrel.exe " + arguments);
+  return Spawn(std::filesystem::path(self).parent_path().parent_path() / "pavrel.exe",
+               L"pavrel.exe " + arguments);
 }
 
 // The process's exit code once it ends within `milliseconds`; else it is ended, still active.
@@ -68,7 +67,15 @@ void CALLBACK HearLiveRegion(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG 
   if (object == OBJID_CLIENT && child == CHILDID_SELF) live_changes.push_back(hwnd);
 }
 
-TEST(ProgramTest, FollowsCopiesInAnXProgramForScreenReadersAndEndsWhenItsWindowIsClosed) {
+// The message boxes that pavrel.exe shows over its window.
+int Boxes() {
+  int count = 0;
+  HWND box = nullptr;
+  while ((box = FindWindowExW(nullptr, box, L"#32770", L"Pavrel")) != nullptr) ++count;
+  return count;
+}
+
+TEST(ProgramTest, FollowsCopiesForScreenReadersOneBoxAtATimeAndEndsWhenItsWindowIsClosed) {
   pavrel::TempDir dir;
   dir.Write("data.txt", "\xD7\xD6 pbf\r\n");  // 字 pbf
   const PROCESS_INFORMATION pavrel = Start(L"--follow-clipboard");
@@ -79,12 +86,12 @@ TEST(ProgramTest, FollowsCopiesInAnXProgramForScreenReadersAndEndsWhenItsWindowI
   ASSERT_TRUE(WaitFor([&] {
     return (form = FindWindowW(L"Form1", L"Quorlan")) != nullptr && GetForegroundWindow() == form;
   }));
+  const HWND query = GetDlgItem(form, kText1Id);
   const HWND label = GetDlgItem(form, kLabel3Id);
-  // Then the user opens another program and copies there: this test's window, and xclip.
-  const HWND other = CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300,
-                                     200, 100, nullptr, nullptr, nullptr, nullptr);
-  ASSERT_TRUE(WaitFor([&] { return SetForegroundWindow(other), GetForegroundWindow() == other; }));
-  // 工 is missing, then 字 twice: each result is heard, the same one again as well.
+  const HWND other = CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW, 300, 300, 200, 100,
+                                     nullptr, nullptr, nullptr, nullptr);
+  Activate(other);
+  // Copied in an X program, 工 is missing, then 字 twice: each result is heard, the same one too.
   for (const auto& [copied, result] : {std::pair{"\xE5\xB7\xA5", L"无法查询"},
                                        {"\xE5\xAD\x97", L"字 pbf"},
                                        {"\xE5\xAD\x97", L"字 pbf"}}) {
@@ -99,11 +106,16 @@ TEST(ProgramTest, FollowsCopiesInAnXProgramForScreenReadersAndEndsWhenItsWindowI
   EXPECT_EQ(GetForegroundWindow(), other);
   EXPECT_EQ(GetFocus(), other);
 
-  // A copy here ends xclip, which serves its copy until then and holds the output ctest reads.
-  OpenClipboard(other);
-  EmptyClipboard();
-  CloseClipboard();
-  SendMessageW(form, WM_CLOSE, 0, 0);  // as another program closes it
+  // Without the table one box says so: a copy while it is open adds none, one that finds the
+  // table closes it, Enter shows it again. Copying here ends xclip, which holds ctest's output.
+  for (const auto& [copied, table, open] :
+       {std::tuple{L"工", false, 1}, {L"字", false, 1}, {L"工", true, 0}, {L"", false, 1}}) {
+    table ? dir.Write("data.txt", "") : void(std::filesystem::remove("data.txt"));
+    *copied ? Copy(other, copied) : void(PostMessageW(query, WM_KEYDOWN, VK_RETURN, 1));
+    EXPECT_TRUE(WaitFor([&] { return Boxes() == open && (!*copied || TextOf(query) == copied); }))
+        << copied;
+  }
+  SendMessageW(form, WM_CLOSE, 0, 0);  // as another program closes it, the box open
   EXPECT_EQ(ExitCode(pavrel, 1000), 0);
   DestroyWindow(other);
 }

@@ -1,8 +1,10 @@
-// What the Windows tests share: a window's text and waits that keep the messages flowing.
+// What the Windows tests share: a window's text, waits that keep the messages flowing, and the
+// user's clicks and copies in another program.
 
 #ifndef PAVREL_WIN32_TEST_SUPPORT_H_
 #define PAVREL_WIN32_TEST_SUPPORT_H_
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
@@ -28,6 +30,19 @@ inline bool WaitFor(const std::function<bool()>& done, HWND form = nullptr) {
     if (done()) return true;
   }
   return false;
+}
+
+// Makes `hwnd` the foreground window, as the user does by clicking it.
+inline void Activate(HWND hwnd) {
+  ShowWindow(hwnd, SW_SHOW);
+  EXPECT_TRUE(WaitFor([&] { return SetForegroundWindow(hwnd), GetForegroundWindow() == hwnd; }));
+}
+
+// Copies `text` in `edit`, another program's edit box.
+inline void Copy(HWND edit, const wchar_t* text) {
+  SetWindowTextW(edit, text);
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+  SendMessageW(edit, WM_COPY, 0, 0);
 }
 
 #endif  // PAVREL_WIN32_TEST_SUPPORT_H_
