@@ -15,13 +15,13 @@ constexpr int kClientHeight = 98;
 // The window's own font (the platform's face), and the Song face of the query box and the
 // credit line: 9, 12 and 14.25 points at 96 dpi.
 enum class FontRole { kWindow, kQuery, kCredit };
-struct FontSpec {
+struct FontStyle {
   int pixels;
   bool song;
   bool italic;
 };
-constexpr FontSpec kFonts[] = {{12, false, false}, {16, true, false}, {19, true, true}};
-constexpr const FontSpec& FontOf(FontRole role) { return kFonts[static_cast<int>(role)]; }
+constexpr FontStyle kFonts[] = {{12, false, false}, {16, true, false}, {19, true, true}};
+constexpr const FontStyle& FontOf(FontRole role) { return kFonts[static_cast<int>(role)]; }
 
 enum class ControlKind { kLabel, kQueryBox, kButton };
 

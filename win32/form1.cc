@@ -44,9 +44,9 @@ NativeControl NativeControlFor(pavrel::ControlIndex index) {
 
 // SimSun, which is both the Simplified Chinese system's face and its Song face, scaled from
 // 96 dpi to `dpi`.
-HFONT MakeFont(const pavrel::FontSpec& spec, UINT dpi) {
-  return CreateFontW(-MulDiv(spec.pixels, static_cast<int>(dpi), 96), 0, 0, 0, FW_NORMAL,
-                     spec.italic, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+HFONT MakeFont(const pavrel::FontStyle& style, UINT dpi) {
+  return CreateFontW(-MulDiv(style.pixels, static_cast<int>(dpi), 96), 0, 0, 0, FW_NORMAL,
+                     style.italic, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"SimSun");
 }
 

@@ -22,18 +22,18 @@ namespace {
 
 using pavrel::ControlKind;
 using pavrel::ControlLayout;
-using pavrel::FontSpec;
+using pavrel::FontStyle;
 
 // The window's own font is the desktop's family at the size the fixed layout was drawn for, so
 // that a larger desktop font does not wrap and cut off the prompts. The Song face is SimSun where
 // it is installed; elsewhere a serif face for Latin letters and a Song/Ming-style face that
 // Debian ships for Chinese, and font matching finds any CJK font for what they both lack.
-QFont FontFor(const FontSpec& spec, QFont font) {
-  if (spec.song) {
+QFont FontFor(const FontStyle& style, QFont font) {
+  if (style.song) {
     font.setFamilies({"SimSun", "宋体", "DejaVu Serif", "AR PL UMing CN", "Noto Serif CJK SC"});
   }
-  font.setPixelSize(spec.pixels);
-  font.setItalic(spec.italic);
+  font.setPixelSize(style.pixels);
+  font.setItalic(style.italic);
   return font;
 }
 
