@@ -60,17 +60,22 @@ void ReadList(TextLines& lines, std::u32string& line, const EntrySink& sink) {
   // Lines read before the file's order is known: those that show no order of their own.
   std::vector<std::pair<std::u32string, std::size_t>> waiting;
   int code_first = -1;  // the file's order, -1 while unknown
+  // Sends the waiting lines in the file's order, text first where it never showed one.
+  const auto send_waiting = [&] {
+    for (auto& [earlier, number] : waiting) {
+      auto [first, second] = FirstTwoFields(earlier);
+      if (code_first == 1) std::swap(first, second);
+      sink({first, second, false, &lines.path(), number});
+    }
+    waiting.clear();
+  };
   do {
     if (line.empty() || line.front() == U'#') continue;
     auto [first, second] = FirstTwoFields(line);
     if (IsCode(first) != IsCode(second)) {
       if (code_first < 0) {
         code_first = IsCode(first);
-        for (auto& [earlier, number] : waiting) {
-          const auto [a, b] = FirstTwoFields(earlier);
-          sink({code_first ? b : a, code_first ? a : b, false, &lines.path(), number});
-        }
-        waiting.clear();
+        send_waiting();
       }
       if (IsCode(first)) std::swap(first, second);
     } else if (code_first < 0) {
@@ -81,10 +86,7 @@ void ReadList(TextLines& lines, std::u32string& line, const EntrySink& sink) {
     }
     sink({first, second, false, &lines.path(), lines.number()});
   } while (lines.Next(line));
-  for (auto& [earlier, number] : waiting) {
-    const auto [text, code] = FirstTwoFields(earlier);
-    sink({text, code, false, &lines.path(), number});
-  }
+  send_waiting();
 }
 
 }  // namespace
