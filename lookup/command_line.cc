@@ -15,9 +15,9 @@ constexpr char kUsage[] =
     "Options:\n"
     "  --follow-clipboard\n"
     "      Look up every character copied in another program: the first character\n"
-    "      of the copied text that is not blank, unless it is ASCII. The other\n"
-    "      program keeps the keyboard. The window's menu item 跟随剪贴板 switches\n"
-    "      this on and off.\n"
+    "      of the copied text that is not ASCII, blank, punctuation or a symbol.\n"
+    "      The other program keeps the keyboard. The window's menu item 跟随剪贴板\n"
+    "      switches this on and off.\n"
     "  --help\n"
     "      Show this help and exit.\n"
     "  --version\n"
@@ -62,14 +62,6 @@ std::string CommandLineReply(const CommandLine& command_line) {
       break;
   }
   return {};
-}
-
-std::optional<char32_t> CopiedCharacter(std::u32string_view text) {
-  const std::size_t first = text.find_first_not_of(U" \t\r\n\u3000");
-  if (first == std::u32string_view::npos) return std::nullopt;
-  const char32_t c = text[first];
-  if (c < 0x80 || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
-  return c;
 }
 
 }  // namespace pavrel

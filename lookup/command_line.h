@@ -3,16 +3,12 @@
 //   pavrel [--follow-clipboard]    opens the window
 //   pavrel --help | --version      tells the usage or the version instead
 //
-// and the rule by which the window, following the clipboard, picks the character to look up
-// from copied text. Each front end only reads its platform's arguments and clipboard, and shows
-// these texts its own way.
+// Each front end only reads its platform's arguments, and shows these texts its own way.
 
 #ifndef PAVREL_LOOKUP_COMMAND_LINE_H_
 #define PAVREL_LOOKUP_COMMAND_LINE_H_
 
-#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace pavrel {
@@ -36,11 +32,6 @@ constexpr int kUsageErrorStatus = 2;
 // the usage, for kVersion "pavrel VERSION", for kError the error and a hint to --help. Each ends
 // in a line end.
 std::string CommandLineReply(const CommandLine& command_line);
-
-// The character that copied text asks to look up: its first character that is not blank (space,
-// tab, CR, LF, U+3000), when that is neither ASCII nor a lone surrogate. Nothing otherwise, also
-// for empty or all-blank text.
-std::optional<char32_t> CopiedCharacter(std::u32string_view text);
 
 }  // namespace pavrel
 

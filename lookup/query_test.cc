@@ -2,30 +2,44 @@
 // box keeps after any edit.
 
 #include "gtest/gtest.h"
-#include "lookup/command_line.h"
+#include "lookup/copied_text.h"
 #include "lookup/query_box.h"
 
 namespace pavrel {
 namespace {
 
-TEST(CommandLineTest, CopiedTextGivesItsFirstNonBlankCharacterUnlessAscii) {
+// Each text as UTF-8 and as UTF-16, unless it is only bytes.
+TEST(CopiedCharacterTest, IsTheFirstThatIsNeitherAsciiBlankPunctuationNorSymbol) {
   const struct {
-    std::u32string text;
+    std::u8string_view text;
     std::optional<char32_t> character;
   } kCases[] = {
-      {U"字", U'字'},
-      {U"中国人", U'中'},
-      {U" \t\r\n\u3000\u3000字 pbf", U'字'},
-      {U"\U00020000x", U'\U00020000'},
-      {U"\uff21", U'\uff21'},  // a full-width letter is not ASCII
-      {U"a字", std::nullopt},  // ASCII first
-      {U"", std::nullopt},
-      {U" \r\n\u3000", std::nullopt},
-      {std::u32string(1, 0xD800) + U"字", std::nullopt},  // a lone surrogate is no character
+      {u8"中国人", U'中'},
+      {u8"“字”", U'字'},
+      {u8"《红楼梦》", U'红'},
+      {u8"（犇）", U'犇'},
+      {u8"，好", U'好'},
+      {u8"〇", U'〇'},  // a number that is a letter
+      {u8" \t\r\n\u00a0\u3000\u200b\u2028…€→a1字",
+       U'字'},  // blanks, ASCII, symbols, a format character
+      {u8"\U00020000x", U'\U00020000'},
+      {u8"\uff21", U'\uff21'},                      // a full-width letter
+      {u8"\U000E0001\U0001F600\uE000", U'\uE000'},  // a tag and an emoji: a private use one
+      {u8"", std::nullopt},
+      {u8"Hello, world! 1 + 1 = 2", std::nullopt},
+      {u8"\xff\xfe\x00\x01字", std::nullopt},  // no UTF-8
+      {u8"\xc0\xad字", std::nullopt},          // an overlong form
+      {u8"\xed\xa0\x80字", std::nullopt},      // an encoded surrogate
+      {u8"字\xff", U'字'},                     // read no further than the character
+      {u8"ab\xe5\xad", std::nullopt},          // cut off in a character
   };
   for (const auto& c : kCases) {
-    EXPECT_EQ(CopiedCharacter(c.text), c.character) << c.text.size();
+    const std::string_view utf8(reinterpret_cast<const char*>(c.text.data()), c.text.size());
+    EXPECT_EQ(CopiedCharacter(utf8), c.character) << utf8;
   }
+  EXPECT_EQ(CopiedCharacter(std::u16string_view(u"\u3001\U00020000")), U'\U00020000');
+  EXPECT_EQ(CopiedCharacter(std::u16string_view(u"\xdc00字")), std::nullopt);  // a lone surrogate
+  EXPECT_EQ(CopiedCharacter(std::u16string_view(u"字\xd800")), U'字');
 }
 
 TEST(KeepOneCharacterTest, HoldsOneCharacterWhateverTheEdit) {

@@ -12,9 +12,9 @@
 #include <QToolTip>
 #include <array>
 
-#include "lookup/command_line.h"
 #include "lookup/form_layout.h"
 #include "lookup/lookup_command.h"
+#include "window/copied_text_reader.h"
 #include "window/query_box_validator.h"
 #include "window/result_announcer.h"
 
@@ -101,7 +101,12 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   follow_clipboard_->setCheckable(true);
   addAction(follow_clipboard_);
   setContextMenuPolicy(Qt::ActionsContextMenu);
-  connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &Form1::lookUpCopiedCharacter);
+  copied_text_reader_ = new CopiedTextReader(this);
+  connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+    if (follow_clipboard_->isChecked()) copied_text_reader_->Read();
+  });
+  connect(copied_text_reader_, &CopiedTextReader::characterRead, this,
+          &Form1::lookUpCopiedCharacter);
 
   // Float above ordinary windows, and take typing in the query box as soon as the window is
   // shown. The window has a fixed size, so it offers no maximize button.
@@ -127,14 +132,13 @@ void Form1::SetFollowClipboard(bool on) { follow_clipboard_->setChecked(on); }
 
 // Looks the copied character up as Enter would. The focus stays where the user copied: the
 // lookup's setFocus only marks the query box for when this window is next activated.
-void Form1::lookUpCopiedCharacter() {
-  if (!follow_clipboard_->isChecked()) return;
-  const std::optional<char32_t> character =
-      pavrel::CopiedCharacter(QApplication::clipboard()->text().toStdU32String());
-  if (!character) return;
-  query_box_->setText(QString::fromUcs4(&*character, 1));
+void Form1::lookUpCopiedCharacter(const QString& character) {
+  if (!follow_clipboard_->isChecked() || character.isEmpty()) return;
+  query_box_->setText(character);
   message_shown_ = false;
+  looking_up_copy_ = true;
   pavrel::RunLookup(*this);
+  looking_up_copy_ = false;
   // The table is there again: the open box that says it is missing is out of date.
   if (!message_shown_ && message_box_ != nullptr) message_box_->accept();
 }
@@ -175,9 +179,18 @@ void Form1::ShowMessage(const std::u32string& text) {
   message_shown_ = true;
   // One box at a time: lookups of copied characters while it is open add nothing to it.
   if (message_box_ != nullptr) return;
-  QMessageBox box(QMessageBox::NoIcon, pavrel::kApplicationTitle, QString::fromStdU32String(text),
-                  QMessageBox::Ok, this);
-  message_box_ = &box;
-  box.exec();
-  message_box_ = nullptr;
+  auto* box = new QMessageBox(QMessageBox::NoIcon, pavrel::kApplicationTitle,
+                              QString::fromStdU32String(text), QMessageBox::Ok, this);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  message_box_ = box;
+  if (!looking_up_copy_) {
+    box->exec();
+    return;
+  }
+  // A copy's box tells without taking the keyboard from the program where the user copied: it
+  // is not activated when it appears, nor takes the focus when clicked, so neither showing nor
+  // closing it moves the keyboard.
+  box->setAttribute(Qt::WA_ShowWithoutActivating);
+  box->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+  box->show();
 }

@@ -6,10 +6,12 @@
 #ifndef PAVREL_WINDOW_FORM1_H_
 #define PAVREL_WINDOW_FORM1_H_
 
+#include <QPointer>
 #include <QWidget>
 
 #include "lookup/window_operations.h"
 
+class CopiedTextReader;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -39,7 +41,7 @@ class Form1 : public QWidget, public pavrel::WindowOperations {
 
  private slots:
   void lookUpCharacter();
-  void lookUpCopiedCharacter();
+  void lookUpCopiedCharacter(const QString& character);
 
  private:
   QLineEdit* query_box_;
@@ -47,9 +49,11 @@ class Form1 : public QWidget, public pavrel::WindowOperations {
   QPushButton* query_button_;
   ResultAnnouncer* announcer_;  // speaks each result to screen readers
 
-  QAction* follow_clipboard_;           // 跟随剪贴板, checked while the window follows
-  QMessageBox* message_box_ = nullptr;  // the message box while it is open
-  bool message_shown_ = false;          // set by ShowMessage: the lookup failed
+  QAction* follow_clipboard_;             // 跟随剪贴板, checked while the window follows
+  CopiedTextReader* copied_text_reader_;  // reads each copy while the window follows
+  QPointer<QMessageBox> message_box_;     // the message box while it is open
+  bool message_shown_ = false;            // set by ShowMessage: the lookup failed
+  bool looking_up_copy_ = false;          // set while a copied character is looked up
 };
 
 #endif  // PAVREL_WINDOW_FORM1_H_

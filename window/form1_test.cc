@@ -2,6 +2,8 @@
 
 #include "window/form1.h"
 
+#include <xcb/xcb.h>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -9,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -22,6 +25,7 @@
 
 #include "gtest/gtest.h"
 #include "lookup/test_files.h"
+#include "window/copied_text_reader.h"
 
 namespace {
 
@@ -52,13 +56,18 @@ class Form1Test : public testing::Test {
         }
         menu->close();
       }
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      QMessageBox* box = OpenBox();
       if (box == nullptr || box->property("noted").toBool()) return;
       box->setProperty("noted", true);
       boxes_ << box->windowTitle() + ": " + box->text();
       QTimer::singleShot(0, box, [box, during = std::exchange(during_box_, {})] {
         if (during) during();
-        if (box->isVisible()) QTest::keyClick(box, Qt::Key_Return);
+        if (!box->isVisible() || !QTest::qWaitForWindowExposed(box)) return;
+        // Clicked as the user does, through the window manager.
+        const QWidget* ok = box->button(QMessageBox::Ok);
+        const QPoint at = ok->mapToGlobal(ok->rect().center());
+        X("xdotool",
+          {"mousemove", "--sync", QString::number(at.x()), QString::number(at.y()), "click", "1"});
       });
     });
     modal_watch_.start(10);
@@ -68,6 +77,16 @@ class Form1Test : public testing::Test {
     form_ = std::make_unique<Form1>();
     form_->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  }
+
+  // The message box, modal or not.
+  static QMessageBox* OpenBox() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      if (auto* box = qobject_cast<QMessageBox*>(window); box != nullptr && box->isVisible()) {
+        return box;
+      }
+    }
+    return nullptr;
   }
 
   QLineEdit* Text1() const { return form_->findChild<QLineEdit*>("Text1"); }
@@ -99,15 +118,23 @@ class Form1Test : public testing::Test {
     }
   }
 
-  // Copies `text` in another X client and waits until this program has seen the change.
-  void Copy(const QString& text) {
-    QSignalSpy changed(QApplication::clipboard(), &QClipboard::dataChanged);
+  // Copies `bytes` as UTF8_STRING in another X client, or the mime data in this one, and waits
+  // until the window has read the copy, or only seen it when it does not follow.
+  void Copy(const QByteArray& bytes, QMimeData* data = nullptr, bool read_by_window = true) {
+    QSignalSpy read(read_by_window ? static_cast<QObject*>(form_->findChild<CopiedTextReader*>())
+                                   : QApplication::clipboard(),
+                    read_by_window ? SIGNAL(characterRead(QString)) : SIGNAL(dataChanged()));
     QProcess xclip;
-    xclip.setStandardOutputFile(QProcess::nullDevice());  // xclip stays to serve the text
-    xclip.start("xclip", {"-selection", "clipboard"});
-    xclip.write(text.toUtf8());
-    xclip.closeWriteChannel();
-    EXPECT_TRUE(xclip.waitForFinished() && changed.wait(5000)) << text.toStdString();
+    if (data != nullptr) {
+      QApplication::clipboard()->setMimeData(data);
+    } else {
+      xclip.setStandardOutputFile(QProcess::nullDevice());  // xclip stays to serve the text
+      xclip.start("xclip", {"-selection", "clipboard"});
+      xclip.write(bytes);
+      xclip.closeWriteChannel();
+      EXPECT_TRUE(xclip.waitForFinished());
+    }
+    EXPECT_TRUE(read.wait(5000)) << bytes.left(20).toStdString();
   }
 
   // Right-clicks `widget`, chooses `choice` in the menu that opens and returns its items.
@@ -174,9 +201,47 @@ TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
   const QString other_id = X("xdotool", {"search", "--sync", "--name", "^other$"});
   X("xdotool", {"windowactivate", "--sync", other_id});
   EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() == nullptr; }));
-  Copy(" \u3000𠀀中");  // the first character that is not a space
-  Copy("a字");          // ignored: ASCII comes first
-  EXPECT_EQ(Text1()->selectedText(), "𠀀");
+  // An owner that never answers holds up neither the window nor the next copy.
+  xcb_connection_t* silent = xcb_connect(nullptr, nullptr);
+  const xcb_window_t owner = xcb_generate_id(silent);
+  xcb_create_window(silent, 0, owner, xcb_setup_roots_iterator(xcb_get_setup(silent)).data->root, 0,
+                    0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, 0, 0, nullptr);
+  xcb_intern_atom_reply_t* clipboard =
+      xcb_intern_atom_reply(silent, xcb_intern_atom(silent, 0, 9, "CLIPBOARD"), nullptr);
+  xcb_set_selection_owner(silent, owner, clipboard->atom, XCB_CURRENT_TIME);
+  // Waited for, so that the copy after it comes later.
+  free(xcb_get_selection_owner_reply(silent, xcb_get_selection_owner(silent, clipboard->atom), 0));
+  free(clipboard);
+  Copy(" \u3000\u00a0“𠀀中");  // the first character that is not a space or punctuation
+  xcb_disconnect(silent);
+  // No text, a secret, and a huge copy whose character comes after what is read: ignored.
+  auto* secret = new QMimeData;
+  secret->setText("字");
+  secret->setData("x-kde-passwordManagerHint", "secret");
+  Copy({}, secret);
+  Copy("\xff\xfe\x00\x01\xe5\xad\x97");
+  Copy(QByteArray(8 << 20, ' ') + "字");
+  EXPECT_EQ(Text1()->selectedText(), "𠀀")
+      << Text1()->text().toStdString() << Label3()->text().toStdString();
+  EXPECT_EQ(X("xdotool", {"getwindowfocus"}), other_id);
+
+  // Without the table, copies while the message is open add no box, and one that finds the
+  // table again closes it. Once it is closed, the next failure shows it again. The other program
+  // keeps the keyboard throughout.
+  std::filesystem::remove("data.txt");
+  during_box_ = [this] {
+    Copy("国");
+    dir_.Write("data.txt", kTable);
+    Copy("中");
+    EXPECT_EQ(OpenBox(), nullptr);
+  };
+  Copy("字");
+  EXPECT_TRUE(QTest::qWaitFor([] { return OpenBox() == nullptr; }));
+  EXPECT_EQ(Label3()->text(), "中 khk");
+  std::filesystem::remove("data.txt");
+  Copy("国");
+  EXPECT_TRUE(QTest::qWaitFor([] { return OpenBox() == nullptr; }));
+  EXPECT_EQ(boxes_, QStringList(2, "Pavrel: 当前目录下缺少 data.txt 文件！"));
   EXPECT_EQ(X("xdotool", {"getwindowfocus"}), other_id);
   // Activated again, the window gives the keyboard to the query box, where the lookup put it.
   X("xdotool", {"windowactivate", "--sync", QString::number(form_->winId())});
@@ -184,26 +249,11 @@ TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
   EXPECT_EQ(QApplication::focusWidget(), Text1());
   other.close();
 
-  // Without the table, copies while the message is open add no box, and one that finds the
-  // table again closes it. Once it is closed, the next failure shows it again.
-  std::filesystem::remove("data.txt");
-  during_box_ = [this] {
-    Copy("国");
-    dir_.Write("data.txt", kTable);
-    Copy("中");
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-  };
-  Copy("字");
-  EXPECT_EQ(Label3()->text(), "中 khk");
-  std::filesystem::remove("data.txt");
-  Copy("国");
-  EXPECT_EQ(boxes_, QStringList(2, "Pavrel: 当前目录下缺少 data.txt 文件！"));
-
   // The window's menu outside the query box switches it off; the query box keeps its own menu.
   EXPECT_FALSE(ContextMenu(Text1()).contains("跟随剪贴板"));
   EXPECT_EQ(ContextMenu(form_->findChild<QWidget*>("Label4"), "跟随剪贴板"),
             QStringList{"跟随剪贴板 (checked)"});
-  Copy("中");
+  Copy("中", nullptr, false);
   EXPECT_EQ(Text1()->text(), "国");
 }
 

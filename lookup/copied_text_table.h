@@ -1,0 +1,23 @@
+// The code points that copied text is not looked up by, from Unicode's general categories:
+// punctuation, symbols, separators, controls, format characters and surrogates. Made by
+// tools/GenerateCopiedTextTable.java.
+
+#ifndef PAVREL_LOOKUP_COPIED_TEXT_TABLE_H_
+#define PAVREL_LOOKUP_COPIED_TEXT_TABLE_H_
+
+#include <cstddef>
+#include <iterator>
+
+namespace pavrel {
+
+struct CodePointRange {
+  char32_t first, last;  // both included
+};
+
+// Sorted, neither overlapping nor adjacent.
+extern const CodePointRange kSkippedInCopiedText[];
+extern const std::size_t kSkippedInCopiedTextCount;
+
+}  // namespace pavrel
+
+#endif  // PAVREL_LOOKUP_COPIED_TEXT_TABLE_H_

@@ -1,0 +1,77 @@
+#include "window/copied_text_reader.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <string_view>
+
+#include "lookup/copied_text.h"
+#include "window/x11_clipboard.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// How long an owner may take to answer all of a read.
+constexpr auto kOwnerTimeout = 2s;
+
+QString AsQString(std::optional<char32_t> character) {
+  return character ? QString::fromUcs4(&*character, 1) : QString();
+}
+
+// Other platforms than X11 read through Qt's clipboard, in the window's thread.
+QString CharacterFromQtClipboard() {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  if (data == nullptr || data->data("x-kde-passwordManagerHint") == "secret") return {};
+  const QString text = data->text().left(pavrel::kCopiedTextBytes / 2);
+  return AsQString(
+      pavrel::CopiedCharacter(std::u16string_view(QStringView(text).utf16(), text.size())));
+}
+
+}  // namespace
+
+CopiedTextReader::CopiedTextReader(QObject* parent) : QObject(parent) {}
+
+CopiedTextReader::~CopiedTextReader() {
+  {
+    const std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_one();
+  if (worker_.joinable()) worker_.join();
+}
+
+void CopiedTextReader::Read() {
+  if (QGuiApplication::platformName() != "xcb") {
+    emit characterRead(CharacterFromQtClipboard());
+    return;
+  }
+  {
+    const std::lock_guard lock(mutex_);
+    ++newest_copy_;
+  }
+  if (!worker_.joinable()) worker_ = std::thread(&CopiedTextReader::ReadCopies, this);
+  changed_.notify_one();
+}
+
+void CopiedTextReader::ReadCopies() {
+  unsigned read_copy = 0;
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [&] { return stopping_ || newest_copy_ != read_copy; });
+    if (stopping_) return;
+    const unsigned copy = read_copy = newest_copy_;
+    lock.unlock();
+    const std::optional<std::string> text = ReadClipboardBeginning(
+        pavrel::kCopiedTextBytes, kOwnerTimeout, [&] { return stopping_ || newest_copy_ != copy; });
+    const QString character = AsQString(text ? pavrel::CopiedCharacter(*text) : std::nullopt);
+    // Told in the window's thread, unless a newer copy has come meanwhile.
+    QMetaObject::invokeMethod(
+        this,
+        [this, copy, character] {
+          if (copy == newest_copy_) emit characterRead(character);
+        },
+        Qt::QueuedConnection);
+    lock.lock();
+  }
+}

@@ -1,0 +1,41 @@
+// Reads each copy that the window follows outside the window's thread, so that an owner that is
+// slow, never answers or offers a huge copy costs the window nothing: the window stays
+// responsive, and a newer copy replaces a read still waiting for an older one.
+
+#ifndef PAVREL_WINDOW_COPIED_TEXT_READER_H_
+#define PAVREL_WINDOW_COPIED_TEXT_READER_H_
+
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+class CopiedTextReader : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit CopiedTextReader(QObject* parent = nullptr);
+  ~CopiedTextReader() override;
+
+  // Reads the clipboard, which has just changed: on X11 in a thread of its own, elsewhere
+  // through Qt's clipboard.
+  void Read();
+
+ signals:
+  // The character that the newest copy asks to look up (lookup/copied_text.h), or an empty
+  // string when it asks for none.
+  void characterRead(const QString& character);
+
+ private:
+  void ReadCopies();  // the worker thread
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::atomic<unsigned> newest_copy_ = 0;  // counts the clipboard's changes
+  std::atomic<bool> stopping_ = false;
+  std::thread worker_;
+};
+
+#endif  // PAVREL_WINDOW_COPIED_TEXT_READER_H_

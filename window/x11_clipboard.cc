@@ -1,0 +1,157 @@
+#include "window/x11_clipboard.h"
+
+#include <poll.h>
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// One read of the selection: a connection, a hidden window whose property receives the owner's
+// answers, and a time limit that every wait shares. Once a wait fails, every later step fails.
+class SelectionRead {
+ public:
+  SelectionRead(Clock::time_point deadline, const std::function<bool()>& stop)
+      : connection_(xcb_connect(nullptr, nullptr)), deadline_(deadline), stop_(stop) {
+    if (xcb_connection_has_error(connection_)) return;
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+    window_ = xcb_generate_id(connection_);
+    const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, screen->root_visual, XCB_CW_EVENT_MASK, &events);
+    clipboard_ = Atom("CLIPBOARD");
+    property_ = Atom("PAVREL_CLIPBOARD");
+    failed_ = property_ == XCB_NONE;
+  }
+  ~SelectionRead() { xcb_disconnect(connection_); }
+  SelectionRead(const SelectionRead&) = delete;
+  SelectionRead& operator=(const SelectionRead&) = delete;
+
+  bool failed() const { return failed_; }
+
+  xcb_atom_t Atom(const char* name) {
+    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+        xcb_intern_atom_reply(connection_, xcb_intern_atom(connection_, 0, std::strlen(name), name),
+                              nullptr),
+        &std::free);
+    return reply != nullptr ? reply->atom : XCB_NONE;
+  }
+
+  // Asks the owner for `target`; true when it answered with it in the property.
+  bool Convert(xcb_atom_t target) {
+    if (failed_) return false;
+    // The answer to an earlier request, should its owner send it again, is not read as this one.
+    xcb_delete_property(connection_, window_, property_);
+    xcb_convert_selection(connection_, window_, clipboard_, target, property_, XCB_CURRENT_TIME);
+    bool answered = false;
+    WaitFor([&](const xcb_generic_event_t* event) {
+      const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(event);
+      if ((event->response_type & 0x7F) != XCB_SELECTION_NOTIFY || notify->requestor != window_ ||
+          notify->target != target) {
+        return false;
+      }
+      answered = notify->property == property_;
+      return true;
+    });
+    return answered;
+  }
+
+  // The property's type and its first `bytes` bytes. `take` deletes it once read to its end,
+  // which asks an owner sending increments for the next one.
+  std::pair<xcb_atom_t, std::string> Property(std::size_t bytes, bool take = false) {
+    if (failed_) return {XCB_NONE, {}};
+    const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+        xcb_get_property_reply(connection_,
+                               xcb_get_property(connection_, take, window_, property_,
+                                                XCB_GET_PROPERTY_TYPE_ANY, 0, (bytes + 3) / 4),
+                               nullptr),
+        &std::free);
+    if (reply == nullptr) return {XCB_NONE, {}};
+    const auto* value = static_cast<const char*>(xcb_get_property_value(reply.get()));
+    const auto length = static_cast<std::size_t>(xcb_get_property_value_length(reply.get()));
+    return {reply->type, std::string(value, std::min(length, bytes))};
+  }
+
+  // Reads an answer sent in increments: each one arrives as a new value of the property, and
+  // taking it asks for the next. Stops once `bytes` have come, without waiting for the rest.
+  std::string Increments(std::size_t bytes) {
+    std::string text;
+    xcb_delete_property(connection_, window_, property_);
+    while (text.size() < bytes && WaitFor([&](const xcb_generic_event_t* event) {
+             const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+             return (event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY &&
+                    notify->atom == property_ && notify->state == XCB_PROPERTY_NEW_VALUE;
+           })) {
+      const std::string increment = Property(bytes - text.size(), true).second;
+      if (increment.empty()) break;  // the last increment is empty
+      text += increment;
+    }
+    return text;
+  }
+
+ private:
+  // Handles events until `match` accepts one; fails at the deadline, when told to stop or when
+  // the connection breaks. Returns whether one was accepted.
+  template <typename Match>
+  bool WaitFor(const Match& match) {
+    xcb_flush(connection_);
+    while (!failed_) {
+      while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+        const bool matched = match(event);
+        std::free(event);
+        if (matched) return true;
+      }
+      failed_ = xcb_connection_has_error(connection_) || stop_() || Clock::now() >= deadline_;
+      pollfd socket{xcb_get_file_descriptor(connection_), POLLIN, 0};
+      if (!failed_) poll(&socket, 1, 20);  // short, so that `stop` is heard soon
+    }
+    return false;
+  }
+
+  xcb_connection_t* connection_;
+  Clock::time_point deadline_;
+  const std::function<bool()>& stop_;
+  xcb_window_t window_ = XCB_NONE;
+  xcb_atom_t clipboard_ = XCB_NONE, property_ = XCB_NONE;
+  bool failed_ = true;
+};
+
+}  // namespace
+
+std::optional<std::string> ReadClipboardBeginning(std::size_t bytes,
+                                                  std::chrono::milliseconds timeout,
+                                                  const std::function<bool()>& stop) {
+  SelectionRead read(Clock::now() + timeout, stop);
+  if (read.failed()) return std::nullopt;
+  const xcb_atom_t utf8_string = read.Atom("UTF8_STRING");
+  const xcb_atom_t hint = read.Atom("x-kde-passwordManagerHint");
+  // The targets the owner offers; an owner that lists none may still convert to text.
+  std::vector<xcb_atom_t> targets;
+  if (read.Convert(read.Atom("TARGETS"))) {
+    const auto [type, list] = read.Property(1024 * sizeof(xcb_atom_t));
+    if (type == XCB_ATOM_ATOM) {
+      targets.resize(list.size() / sizeof(xcb_atom_t));
+      std::copy(list.begin(), list.begin() + targets.size() * sizeof(xcb_atom_t),
+                reinterpret_cast<char*>(targets.data()));
+    }
+  }
+  if (std::find(targets.begin(), targets.end(), hint) != targets.end()) {
+    // A mark that cannot be read counts as secret.
+    if (!read.Convert(hint) || read.Property(64).second == "secret") return std::nullopt;
+  }
+  if (!read.Convert(utf8_string)) return std::nullopt;
+  auto [type, text] = read.Property(bytes);
+  if (type == read.Atom("INCR")) {
+    text = read.Increments(bytes);
+  } else if (type != utf8_string) {
+    return std::nullopt;
+  }
+  if (read.failed() && text.empty()) return std::nullopt;
+  return text;
+}
