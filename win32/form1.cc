@@ -3,10 +3,12 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <iterator>
+#include <new>
 #include <utility>
 
-#include "lookup/command_line.h"
+#include "lookup/copied_text.h"
 #include "lookup/lookup_command.h"
 #include "lookup/query_box.h"
 #include "win32/live_region.h"
@@ -56,18 +58,31 @@ std::wstring WindowText(HWND hwnd) {
   return text;
 }
 
-// The clipboard's text; empty when it holds none or another program has it open.
-std::wstring ClipboardText(HWND owner) {
-  std::wstring text;
-  if (!OpenClipboard(owner)) return text;
-  if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text.assign(units, wcsnlen(units, GlobalSize(data) / sizeof(wchar_t)));
-      GlobalUnlock(data);
-    }
+// While another program has the clipboard open, a copy is read again this often, this many times.
+constexpr UINT kClipboardRetryMilliseconds = 50;
+constexpr int kClipboardTries = 20;
+constexpr UINT_PTR kClipboardRetryTimer = 1;
+
+// Reads the character that the clipboard asks to look up into `character`: nothing when it holds
+// no text, or a copy that a password manager marks as one that clipboard monitors leave alone.
+// The text is read in place, no further than its first units. False, with nothing read, while
+// another program has the clipboard open.
+bool ReadCopiedCharacter(HWND owner, std::optional<char32_t>& character) {
+  static const UINT secret =
+      RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
+  if (!OpenClipboard(owner)) return false;
+  character.reset();
+  const HANDLE data =
+      IsClipboardFormatAvailable(secret) ? nullptr : GetClipboardData(CF_UNICODETEXT);
+  if (const auto* units =
+          data != nullptr ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr) {
+    const std::size_t limit =
+        std::min(GlobalSize(data) / sizeof(wchar_t), pavrel::kCopiedTextBytes / sizeof(wchar_t));
+    character = pavrel::CopiedCharacter(std::wstring_view(units, wcsnlen(units, limit)));
+    GlobalUnlock(data);
   }
   CloseClipboard();
-  return text;
+  return true;
 }
 
 // Finds the message box that ShowMessage opened over `owner`, a dialog of this thread.
@@ -137,6 +152,13 @@ LRESULT Form1::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     HANDLE_MSG(hwnd, WM_NCDESTROY, OnNcDestroy);
     HANDLE_MSG(hwnd, WM_SYSCOMMAND, OnSysCommand);
     case WM_CLIPBOARDUPDATE:
+      // A newer copy: the tries start again, for it.
+      clipboard_tries_ = 0;
+      OnClipboardUpdate();
+      return 0;
+    case WM_TIMER:
+      if (wParam != kClipboardRetryTimer) break;
+      KillTimer(hwnd, kClipboardRetryTimer);
       OnClipboardUpdate();
       return 0;
     case WM_DPICHANGED:
@@ -212,17 +234,34 @@ void Form1::SetFollowClipboard(bool on) {
                 MF_BYCOMMAND | (follow_clipboard_ ? MF_CHECKED : MF_UNCHECKED));
 }
 
-// Looks the copied character up as Enter would, leaving the keyboard where the user copied.
+// Looks the copied character up as Enter would, leaving the keyboard where the user copied. While
+// another program has the clipboard open (other clipboard listeners read the same copy), it tries
+// again shortly, from a timer, so that the window does not wait.
 void Form1::OnClipboardUpdate() {
   if (!follow_clipboard_) return;
-  const std::optional<char32_t> character =
-      pavrel::CopiedCharacter(FromUtf16(ClipboardText(hwnd_)));
+  std::optional<char32_t> character;
+  if (!ReadCopiedCharacter(hwnd_, character)) {
+    if (++clipboard_tries_ < kClipboardTries) {
+      SetTimer(hwnd_, kClipboardRetryTimer, kClipboardRetryMilliseconds, nullptr);
+    }
+    return;
+  }
   if (!character) return;
-  SetWindowTextW(text1_, ToUtf16(std::u32string(1, *character)).c_str());
-  message_shown_ = false;
-  pavrel::RunLookup(*this);
-  // The table is there again: the open box that says it is missing is out of date.
-  if (!message_shown_ && message_open_) CloseMessageBox();
+  // The character as UTF-16, without allocating: a copy that cannot be looked up changes nothing.
+  wchar_t text[3] = {static_cast<wchar_t>(*character)};
+  if (*character > 0xFFFF) {
+    text[0] = static_cast<wchar_t>(0xD800 + ((*character - 0x10000) >> 10));
+    text[1] = static_cast<wchar_t>(0xDC00 + ((*character - 0x10000) & 0x3FF));
+  }
+  try {
+    SetWindowTextW(text1_, text);
+    message_shown_ = false;
+    pavrel::RunLookup(*this);
+    // The table is there again: the open box that says it is missing is out of date.
+    if (!message_shown_ && message_open_) CloseMessageBox();
+  } catch (const std::bad_alloc&) {
+    // Out of memory in the query box's rule: the window goes on as before.
+  }
 }
 
 void Form1::CloseMessageBox() {

@@ -77,6 +77,7 @@ class Form1 : public pavrel::WindowOperations {
   bool follow_clipboard_ = false;  // the window listens to the clipboard
   bool message_open_ = false;      // the message box is open
   bool message_shown_ = false;     // set by ShowMessage: the lookup failed
+  int clipboard_tries_ = 0;        // reads of the newest copy that found the clipboard open
 };
 
 // Dispatches one message of the thread's queue as the program's message loop does: keys that a

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "lookup/form_layout.h"
@@ -137,13 +138,41 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
   EXPECT_EQ(TextOf(control(kText1Id)), L"工");
   const HMENU system_menu = GetSystemMenu(window, FALSE);
   SendMessageW(window, WM_SYSCOMMAND, kFollowClipboardCommand, 0);
-  copy(L" \t\r\n\u3000字人");
+  copy(L" \t\r\n\u3000\u00a0“字”");
   EXPECT_EQ(GetMenuState(system_menu, kFollowClipboardCommand, MF_BYCOMMAND), MF_CHECKED);
   EXPECT_EQ(TextOf(control(kLabel3Id)), L"字 pbf");
   EXPECT_EQ(GetFocus(), other);
-  SendMessageW(window, WM_SYSCOMMAND, kFollowClipboardCommand, 0);
-  copy(L"工");
+  // A copy marked secret is left alone; one made while another program has the clipboard open,
+  // as other listeners do, is read once that one closes it.
+  const auto copy_secret = [&](const wchar_t* text) {
+    OpenClipboard(other);
+    EmptyClipboard();
+    const HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (wcslen(text) + 1) * sizeof(wchar_t));
+    wcscpy(static_cast<wchar_t*>(GlobalLock(data)), text);
+    GlobalUnlock(data);
+    SetClipboardData(CF_UNICODETEXT, data);
+    SetClipboardData(RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing"),
+                     GlobalAlloc(GMEM_MOVEABLE, 1));
+    CloseClipboard();
+    play(L"");
+  };
+  copy_secret(L"工");
   EXPECT_EQ(TextOf(control(kText1Id)), L"字");
+  Copy(other, L"工");
+  HANDLE opened = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  std::thread listener([opened] {
+    OpenClipboard(nullptr);
+    SetEvent(opened);
+    Sleep(300);
+    CloseClipboard();
+  });
+  WaitForSingleObject(opened, INFINITE);
+  EXPECT_TRUE(WaitFor([&] { return TextOf(control(kText1Id)) == L"工"; }, window));
+  listener.join();
+  CloseHandle(opened);
+  SendMessageW(window, WM_SYSCOMMAND, kFollowClipboardCommand, 0);
+  copy(L"字");
+  EXPECT_EQ(TextOf(control(kText1Id)), L"工");
   EXPECT_EQ(GetMenuState(system_menu, kFollowClipboardCommand, MF_BYCOMMAND), MF_UNCHECKED);
   Activate(window);
   EXPECT_EQ(GetFocus(), control(kText1Id));
