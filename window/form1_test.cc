@@ -18,6 +18,7 @@
 #include <QTextDocumentFragment>
 #include <QTimer>
 #include <QToolTip>
+#include <QTranslator>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -25,6 +26,7 @@
 
 #include "gtest/gtest.h"
 #include "lookup/test_files.h"
+#include "window/qt_translations.h"
 
 namespace {
 
@@ -237,6 +239,18 @@ TEST_F(Form1Test, ShowsEveryCodeOnRequestAndRemembersTheChoice) {
   check(17, 98);
   Open();
   EXPECT_FALSE(form_->findChild<QAction*>("AllCodes")->isChecked());
+}
+
+// Under a Chinese locale Qt's own texts are Chinese, from the translations Debian packages.
+TEST(QtTranslationsTest, GiveTheMessageBoxsButtonInChinese) {
+  QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+  InstallQtTranslations(*QCoreApplication::instance());
+  QMessageBox box(QMessageBox::NoIcon, "", "", QMessageBox::Ok);
+  EXPECT_EQ(box.button(QMessageBox::Ok)->text(), "确定");
+  for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+    QCoreApplication::removeTranslator(translator);
+  }
+  QLocale::setDefault(QLocale::system());
 }
 
 }  // namespace
