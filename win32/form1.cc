@@ -138,7 +138,12 @@ LRESULT Form1::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     HANDLE_MSG(hwnd, WM_ACTIVATE, OnActivate);
     HANDLE_MSG(hwnd, WM_NCDESTROY, OnNcDestroy);
     HANDLE_MSG(hwnd, WM_SYSCOMMAND, OnSysCommand);
-    HANDLE_MSG(hwnd, WM_CONTEXTMENU, OnContextMenu);
+    // Not through its cracker, which reads the coordinates unsigned: the keyboard's -1, -1 and a
+    // monitor left of or above the main one give negative ones.
+    case WM_CONTEXTMENU:
+      OnContextMenu(hwnd, reinterpret_cast<HWND>(wParam), GET_X_LPARAM(lParam),
+                    GET_Y_LPARAM(lParam));
+      return 0;
     case WM_CLIPBOARDUPDATE:
       OnClipboardUpdate();
       return 0;
