@@ -1,11 +1,14 @@
 #include "lookup/command_line.h"
 
+#include <cstddef>
+
 namespace pavrel {
 
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: pavrel [--follow-clipboard]\n"
+    "Usage: pavrel [--follow-clipboard] [--all-codes]\n"
+    "       pavrel --lookup CHARACTER\n"
     "\n"
     "Opens a small window that stays above the other windows. Type one Chinese\n"
     "character into its box and press Enter: the first entry of the table that\n"
@@ -18,34 +21,96 @@ constexpr char kUsage[] =
     "      of the copied text that is not ASCII, blank, punctuation or a symbol.\n"
     "      The other program keeps the keyboard. The window's menu item 跟随剪贴板\n"
     "      switches this on and off.\n"
+    "  --all-codes\n"
+    "      Show the whole entry, every code, over as many lines as it needs; the\n"
+    "      window grows to hold it. The menu item 显示全部编码 switches this on\n"
+    "      and off.\n"
+    "  --lookup CHARACTER\n"
+    "      Print what the window would show for the character, from data.txt in\n"
+    "      the current folder, without opening the window. Exit status 0: found;\n"
+    "      1: not in the table (prints 无法查询); 3: the table cannot be read\n"
+    "      (its message goes to standard error).\n"
     "  --help\n"
     "      Show this help and exit.\n"
     "  --version\n"
-    "      Show the version and exit.\n";
+    "      Show the version and exit.\n"
+    "\n"
+    "The window's menu items are remembered for the user as they are chosen; an\n"
+    "option applies to its run only.\n";
+
+// The one character that `text` holds in UTF-8; nothing for none, more, or invalid UTF-8.
+std::optional<char32_t> OneCharacter(std::string_view text) {
+  if (text.empty()) return std::nullopt;
+  const auto lead = static_cast<unsigned char>(text[0]);
+  const std::size_t length = lead < 0x80   ? 1
+                             : lead < 0xC2 ? 0
+                             : lead < 0xE0 ? 2
+                             : lead < 0xF0 ? 3
+                             : lead < 0xF5 ? 4
+                                           : 0;
+  if (length == 0 || text.size() != length) return std::nullopt;
+  char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    const auto next = static_cast<unsigned char>(text[i]);
+    if ((next & 0xC0) != 0x80) return std::nullopt;
+    c = c << 6 | (next & 0x3F);
+  }
+  constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (c < kShortest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
+  return c;
+}
 
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   CommandLine command_line;
+  const auto fail = [&command_line](CommandLine::Problem problem, const std::string& argument) {
+    command_line.action = CommandLine::Action::kError;
+    command_line.problem = problem;
+    command_line.argument = argument;
+    switch (problem) {
+      case CommandLine::Problem::kUnknownOption:
+        command_line.error = "unknown option '" + argument + "'";
+        break;
+      case CommandLine::Problem::kUnexpectedArgument:
+        command_line.error = "unexpected argument '" + argument + "'";
+        break;
+      default:
+        command_line.error = "--lookup needs one character, not '" + argument + "'";
+        break;
+    }
+  };
   bool options = true;  // "--" ends the options: every argument after it is a plain one
-  for (const std::string& argument : arguments) {
-    const bool option = options && argument.starts_with("-");
-    if (option && argument == "--") {
+  for (auto argument = arguments.begin(); argument != arguments.end(); ++argument) {
+    const bool option = options && argument->starts_with("-");
+    if (option && *argument == "--") {
       options = false;
-      continue;
-    }
-    if (option && argument == "--help") {
+    } else if (option && *argument == "--help") {
       command_line.action = CommandLine::Action::kHelp;
-    } else if (option && argument == "--version") {
+      break;
+    } else if (option && *argument == "--version") {
       command_line.action = CommandLine::Action::kVersion;
-    } else if (option && argument == "--follow-clipboard") {
+      break;
+    } else if (option && *argument == "--follow-clipboard") {
       command_line.follow_clipboard = true;
-      continue;
+    } else if (option && *argument == "--all-codes") {
+      command_line.all_codes = true;
+    } else if (option && *argument == "--lookup") {
+      // The next argument is the character, whatever it looks like.
+      const std::string query = argument + 1 != arguments.end() ? *++argument : "";
+      const std::optional<char32_t> character = OneCharacter(query);
+      if (!character) {
+        fail(CommandLine::Problem::kNoCharacter, query);
+        break;
+      }
+      command_line.action = CommandLine::Action::kLookup;
+      command_line.query = std::u32string(1, *character);
     } else {
-      command_line.action = CommandLine::Action::kError;
-      command_line.error = (option ? "unknown option '" : "unexpected argument '") + argument + "'";
+      fail(
+          option ? CommandLine::Problem::kUnknownOption : CommandLine::Problem::kUnexpectedArgument,
+          *argument);
+      break;
     }
-    break;
   }
   return command_line;
 }
@@ -59,6 +124,7 @@ std::string CommandLineReply(const CommandLine& command_line) {
     case CommandLine::Action::kError:
       return "pavrel: " + command_line.error + "\nTry 'pavrel --help' for more information.\n";
     case CommandLine::Action::kRun:
+    case CommandLine::Action::kLookup:
       break;
   }
   return {};

@@ -1,7 +1,8 @@
 // The command line of the lookup window, the same on every platform:
 //
-//   pavrel [--follow-clipboard]    opens the window
-//   pavrel --help | --version      tells the usage or the version instead
+//   pavrel [--follow-clipboard] [--all-codes]   opens the window
+//   pavrel --lookup CHARACTER                   prints what the window would show for it
+//   pavrel --help | --version                   tells the usage or the version instead
 //
 // Each front end only reads its platform's arguments, and shows these texts its own way.
 
@@ -14,19 +15,28 @@
 namespace pavrel {
 
 struct CommandLine {
-  enum class Action { kRun, kHelp, kVersion, kError };
+  enum class Action { kRun, kHelp, kVersion, kLookup, kError };
+  // kError: what was wrong with `argument`.
+  enum class Problem { kNone, kUnknownOption, kUnexpectedArgument, kNoCharacter };
   Action action = Action::kRun;
-  bool follow_clipboard = false;  // the window starts following the clipboard
-  std::string error;              // kError: what was wrong, in one line
+  bool follow_clipboard = false;  // the window starts following the clipboard, for this run
+  bool all_codes = false;         // the window starts showing whole records, for this run
+  std::u32string query;           // kLookup: the one character to look up
+  Problem problem = Problem::kNone;
+  std::string argument;  // kError: the argument at fault
+  std::string error;     // kError: what was wrong, in one line
 };
 
 // Reads the arguments that follow the program's name, as UTF-8. --help and --version win over
 // the arguments after them; the first argument that is not an option, or any after "--", ends
-// the reading with an error.
+// the reading with an error, as does a --lookup without exactly one character after it.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
-// The exit status of a command line that could not be read.
+// The exit statuses of `pavrel --lookup`, and of a command line that could not be read.
+constexpr int kFoundStatus = 0;
+constexpr int kNotFoundStatus = 1;
 constexpr int kUsageErrorStatus = 2;
+constexpr int kTableErrorStatus = 3;
 
 // What the program says, in UTF-8 with LF line ends, instead of opening its window: for kHelp
 // the usage, for kVersion "pavrel VERSION", for kError the error and a hint to --help. Each ends

@@ -50,9 +50,38 @@ constexpr ControlLayout kControls[] = {
 // Indexes into kControls of the controls that the front ends work with.
 enum ControlIndex { kPromptLabel, kCaptionLabel, kQueryBox, kResultLabel, kQueryButton, kCredit };
 
-// The menu item that switches following the clipboard on and off (the Qt window's context
-// menu, the Win32 window's system menu).
-constexpr char kFollowClipboardText[] = "跟随剪贴板";
+// The window's menu items, in menu order (the Qt window's context menu; the Win32 window's
+// right-click menu and system menu). Each switches a mode on and off, and the choice made in the
+// menu is remembered for the user under the item's name. The letter after & is the access key.
+enum MenuItemIndex { kFollowClipboardItem, kAllCodesItem };
+struct MenuItemLayout {
+  const char* name;  // the object name, and the key of the remembered choice
+  const char* text;
+};
+constexpr MenuItemLayout kMenuItems[] = {
+    {"FollowClipboard", "跟随剪贴板(&F)"},
+    {"AllCodes", "显示全部编码(&A)"},
+};
+constexpr const char* kFollowClipboardText = kMenuItems[kFollowClipboardItem].text;
+
+// With every code shown (显示全部编码), the result label keeps its width and is as tall as the
+// whole record needs, never shorter than described; what lies below its described box moves
+// down by as much, and the window grows by as much. `result_height` is in the same pixels as
+// the boxes.
+constexpr int ResultGrowth(int result_height) {
+  const int described = kControls[kResultLabel].box.height;
+  return result_height > described ? result_height - described : 0;
+}
+constexpr Box GrownBox(int index, int result_height) {
+  Box box = kControls[index].box;
+  const Box& result = kControls[kResultLabel].box;
+  if (index == kResultLabel) box.height += ResultGrowth(result_height);
+  if (box.top >= result.top + result.height) box.top += ResultGrowth(result_height);
+  return box;
+}
+constexpr int GrownClientHeight(int result_height) {
+  return kClientHeight + ResultGrowth(result_height);
+}
 
 }  // namespace pavrel
 

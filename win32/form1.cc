@@ -12,6 +12,7 @@
 #include "lookup/lookup_command.h"
 #include "lookup/query_box.h"
 #include "win32/live_region.h"
+#include "win32/saved_choices.h"
 #include "win32/text_conversion.h"
 
 namespace {
@@ -151,6 +152,12 @@ LRESULT Form1::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     HANDLE_MSG(hwnd, WM_ACTIVATE, OnActivate);
     HANDLE_MSG(hwnd, WM_NCDESTROY, OnNcDestroy);
     HANDLE_MSG(hwnd, WM_SYSCOMMAND, OnSysCommand);
+    // Not through its cracker, which reads the coordinates unsigned: the keyboard's -1, -1 and a
+    // monitor left of or above the main one give negative ones.
+    case WM_CONTEXTMENU:
+      OnContextMenu(hwnd, reinterpret_cast<HWND>(wParam), GET_X_LPARAM(lParam),
+                    GET_Y_LPARAM(lParam));
+      return 0;
     case WM_CLIPBOARDUPDATE:
       // A newer copy: the tries start again, for it.
       clipboard_tries_ = 0;
@@ -185,11 +192,16 @@ BOOL Form1::OnCreate(HWND hwnd, LPCREATESTRUCT create) {
   text1_ = GetDlgItem(hwnd, kText1Id);
   label3_ = GetDlgItem(hwnd, kLabel3Id);
   MakePoliteLiveRegion(label3_);  // screen readers speak each result
-  LayOut(GetDpiForWindow(hwnd));
   const HMENU system_menu = GetSystemMenu(hwnd, FALSE);
   AppendMenuW(system_menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(system_menu, MF_STRING, kFollowClipboardCommand,
-              FromUtf8(pavrel::kFollowClipboardText).c_str());
+  for (int item = 0; item < static_cast<int>(std::size(pavrel::kMenuItems)); ++item) {
+    AppendMenuW(system_menu, MF_STRING, MenuCommand(item),
+                FromUtf8(pavrel::kMenuItems[item].text).c_str());
+  }
+  all_codes_ = SavedChoice(pavrel::kAllCodesItem);
+  CheckMenuItem(system_menu, kAllCodesCommand, all_codes_ ? MF_CHECKED : MF_UNCHECKED);
+  LayOut(GetDpiForWindow(hwnd));
+  SetFollowClipboard(SavedChoice(pavrel::kFollowClipboardItem));
   return TRUE;
 }
 
@@ -218,11 +230,57 @@ void Form1::OnNcDestroy(HWND hwnd) {
 }
 
 void Form1::OnSysCommand(HWND hwnd, UINT command, int x, int y) {
-  if ((command & 0xFFF0) == kFollowClipboardCommand) {
-    SetFollowClipboard(!follow_clipboard_);
-  } else {
-    FORWARD_WM_SYSCOMMAND(hwnd, command, x, y, DefWindowProcW);
+  for (int item = 0; item < static_cast<int>(std::size(pavrel::kMenuItems)); ++item) {
+    if ((command & 0xFFF0) == MenuCommand(item)) {
+      return ChooseMenuItem(static_cast<pavrel::MenuItemIndex>(item));
+    }
   }
+  FORWARD_WM_SYSCOMMAND(hwnd, command, x, y, DefWindowProcW);
+}
+
+// A right-click on the window outside the query box (which has its own edit menu), or the menu
+// key or Shift+F10 there, opens the menu of the window's modes. At the keyboard, the menu opens
+// at the window's top left corner.
+void Form1::OnContextMenu(HWND hwnd, HWND control, int x, int y) {
+  POINT at{x, y};
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  if (x == -1 && y == -1) {
+    at = {client.left, client.top};
+  } else if (!PtInRect(&client, at)) {
+    // On the title bar: the system menu.
+    FORWARD_WM_CONTEXTMENU(hwnd, control, x, y, DefWindowProcW);
+    return;
+  }
+  const HMENU menu = CreatePopupMenu();
+  for (int item = 0; item < static_cast<int>(std::size(pavrel::kMenuItems)); ++item) {
+    const UINT checked = IsOn(static_cast<pavrel::MenuItemIndex>(item)) ? MF_CHECKED : 0;
+    AppendMenuW(menu, MF_STRING | checked, MenuCommand(item),
+                FromUtf8(pavrel::kMenuItems[item].text).c_str());
+  }
+  const UINT command =
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd, nullptr);
+  DestroyMenu(menu);
+  if (command != 0) OnSysCommand(hwnd, command, 0, 0);
+}
+
+// A mode switched from a menu is remembered at once.
+void Form1::ChooseMenuItem(pavrel::MenuItemIndex item) {
+  const bool on = !IsOn(item);
+  item == pavrel::kAllCodesItem ? SetAllCodes(on) : SetFollowClipboard(on);
+  SaveChoice(item, IsOn(item));
+}
+
+bool Form1::IsOn(pavrel::MenuItemIndex item) const {
+  return item == pavrel::kAllCodesItem ? all_codes_ : follow_clipboard_;
+}
+
+void Form1::SetAllCodes(bool on) {
+  all_codes_ = on;
+  CheckMenuItem(GetSystemMenu(hwnd_, FALSE), kAllCodesCommand,
+                MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+  FitResult();
 }
 
 // Windows tells the window of each change only while it follows the clipboard.
@@ -277,15 +335,9 @@ void Form1::OnDpiChanged(HWND hwnd, UINT dpi, const RECT& suggested) {
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// Sizes the window and places the controls and their fonts for `dpi`.
+// Makes the fonts for `dpi`, and lays the window out at that scale.
 void Form1::LayOut(UINT dpi) {
   dpi_ = dpi;
-  const auto scale = [dpi](int pixels) { return MulDiv(pixels, static_cast<int>(dpi), 96); };
-  RECT frame{0, 0, scale(pavrel::kClientWidth), scale(pavrel::kClientHeight)};
-  AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi);
-  SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-
   // The old fonts go once no control uses them any more.
   HFONT old_fonts[std::size(fonts_)];
   for (std::size_t role = 0; role < std::size(fonts_); ++role) {
@@ -293,14 +345,51 @@ void Form1::LayOut(UINT dpi) {
   }
   for (int index = 0; index < static_cast<int>(std::size(pavrel::kControls)); ++index) {
     const pavrel::ControlLayout& layout = pavrel::kControls[index];
-    const HWND control = GetDlgItem(hwnd_, ControlId(index));
-    MoveWindow(control, scale(layout.box.left), scale(layout.box.top), scale(layout.box.width),
-               scale(layout.box.height), TRUE);
-    SendMessageW(control, WM_SETFONT,
+    SendMessageW(GetDlgItem(hwnd_, ControlId(index)), WM_SETFONT,
                  reinterpret_cast<WPARAM>(fonts_[static_cast<int>(layout.font)]), TRUE);
   }
+  FitResult();
   if (tooltip_ != nullptr) FitTooltip();
   for (const HFONT font : old_fonts) DeleteObject(font);
+}
+
+// Sizes the window and places the controls: as described, or, while every code is shown, with
+// Label3 as tall as its record needs, up to what the monitor's work area can hold.
+void Form1::FitResult() {
+  const int dpi = static_cast<int>(dpi_);
+  const auto scale = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
+  int result_height = 0;  // at 96 dpi
+  if (all_codes_) {
+    // Measured as the static control wraps its text.
+    RECT text{0, 0, scale(pavrel::kControls[pavrel::kResultLabel].box.width), 0};
+    const HDC dc = GetDC(label3_);
+    const HGDIOBJ old_font = SelectObject(dc, fonts_[static_cast<int>(pavrel::FontRole::kWindow)]);
+    DrawTextW(dc, result_.c_str(), -1, &text,
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    SelectObject(dc, old_font);
+    ReleaseDC(label3_, dc);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor);
+    RECT frame{};
+    AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi_);
+    const int room =
+        MulDiv(monitor.rcWork.bottom - monitor.rcWork.top - (frame.bottom - frame.top), 96, dpi) -
+        pavrel::kClientHeight;
+    result_height = std::min(static_cast<int>(text.bottom * 96 + dpi - 1) / dpi,
+                             pavrel::kControls[pavrel::kResultLabel].box.height + room);
+  }
+  RECT frame{0, 0, scale(pavrel::kClientWidth), scale(pavrel::GrownClientHeight(result_height))};
+  AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi_);
+  SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  for (int index = 0; index < static_cast<int>(std::size(pavrel::kControls)); ++index) {
+    const pavrel::Box box = pavrel::GrownBox(index, result_height);
+    MoveWindow(GetDlgItem(hwnd_, ControlId(index)), scale(box.left), scale(box.top),
+               scale(box.width), scale(box.height), TRUE);
+  }
+  // Under Wine, what a control moved into the window's new part did not reach the screen.
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // The tooltip takes the window's font and wraps a long record.
@@ -333,6 +422,7 @@ std::u32string Form1::GetQueryText() { return FromUtf16(WindowText(text1_)); }
 void Form1::SetResultText(const std::u32string& text) {
   result_ = ToUtf16(text);
   SetWindowTextW(label3_, result_.c_str());
+  if (all_codes_) FitResult();
   ShowRecordAsTooltip();
   MarkLiveRegionChanged(label3_);
 }

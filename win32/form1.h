@@ -2,8 +2,10 @@
 // query button and a credit line, in a small window that stays above all ordinary windows. It
 // carries out the lookup command's window operations on native controls, and behaves like a
 // dialog at the keyboard when its messages go through DispatchFormMessage. While it follows the
-// clipboard, it looks up each character copied elsewhere without taking the keyboard. Its
-// destruction ends the thread's message loop.
+// clipboard, it looks up each character copied elsewhere without taking the keyboard; while it
+// shows every code, the result label holds the whole record and the window grows to fit it. Both
+// modes are items of its right-click menu and its system menu, whose choices are remembered for
+// the user. Its destruction ends the thread's message loop.
 
 #ifndef PAVREL_WIN32_FORM1_H_
 #define PAVREL_WIN32_FORM1_H_
@@ -23,8 +25,11 @@ constexpr int kText1Id = ControlId(pavrel::kQueryBox);
 constexpr int kLabel3Id = ControlId(pavrel::kResultLabel);
 constexpr int kCommand1Id = ControlId(pavrel::kQueryButton);
 
-// The system menu's item 跟随剪贴板 (an SC_ code's low four bits are the system's).
-constexpr UINT kFollowClipboardCommand = 0x0010;
+// The command of a menu item of pavrel::kMenuItems, the same in the right-click menu and the
+// system menu (where an SC_ code's low four bits are the system's).
+constexpr UINT MenuCommand(int item) { return 0x0010 * (item + 1); }
+constexpr UINT kFollowClipboardCommand = MenuCommand(pavrel::kFollowClipboardItem);
+constexpr UINT kAllCodesCommand = MenuCommand(pavrel::kAllCodesItem);
 
 class Form1 : public pavrel::WindowOperations {
  public:
@@ -33,8 +38,9 @@ class Form1 : public pavrel::WindowOperations {
   Form1& operator=(const Form1&) = delete;
   ~Form1() override;
 
-  // Creates the window and its controls, makes the window topmost and shows it, and puts the
-  // focus in the query box. Returns the window, or nullptr if it could not be made.
+  // Creates the window and its controls with the menu's choices as remembered, makes the window
+  // topmost and shows it, and puts the focus in the query box. Returns the window, or nullptr if
+  // it could not be made.
   HWND Create(HINSTANCE instance);
 
   std::u32string GetQueryText() override;
@@ -43,8 +49,10 @@ class Form1 : public pavrel::WindowOperations {
   void SetQuerySelection(int start, int length) override;
   void ShowMessage(const std::u32string& text) override;
 
-  // Switches following the clipboard on or off, as the system menu's 跟随剪贴板 does.
+  // Switch following the clipboard and showing every code on or off for this run, as the menus'
+  // 跟随剪贴板 and 显示全部编码 do, without remembering the choice.
   void SetFollowClipboard(bool on);
+  void SetAllCodes(bool on);
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -56,10 +64,14 @@ class Form1 : public pavrel::WindowOperations {
   void OnNcDestroy(HWND hwnd);
   void OnDpiChanged(HWND hwnd, UINT dpi, const RECT& suggested);
   void OnSysCommand(HWND hwnd, UINT command, int x, int y);
+  void OnContextMenu(HWND hwnd, HWND control, int x, int y);
+  void ChooseMenuItem(pavrel::MenuItemIndex item);
+  bool IsOn(pavrel::MenuItemIndex item) const;
   void OnClipboardUpdate();
   void CloseMessageBox();
 
   void LayOut(UINT dpi);
+  void FitResult();
   void FitTooltip();
   void KeepOneCharacter();
   void ShowRecordAsTooltip();
@@ -75,6 +87,7 @@ class Form1 : public pavrel::WindowOperations {
   std::u32string query_;                         // the query box's last accepted text
   bool keeping_one_ = false;       // set while KeepOneCharacter rewrites the query box
   bool follow_clipboard_ = false;  // the window listens to the clipboard
+  bool all_codes_ = false;         // Label3 grows to show the whole record
   bool message_open_ = false;      // the message box is open
   bool message_shown_ = false;     // set by ShowMessage: the lookup failed
   int clipboard_tries_ = 0;        // reads of the newest copy that found the clipboard open

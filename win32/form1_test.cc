@@ -11,6 +11,7 @@
 
 #include "lookup/form_layout.h"
 #include "lookup/test_files.h"
+#include "win32/saved_choices.h"
 #include "win32/test_support.h"
 
 namespace {
@@ -45,6 +46,7 @@ const struct {
 };
 
 TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
+  RegDeleteTreeW(HKEY_CURRENT_USER, kChoicesKey);  // no mode remembered: both start off
   pavrel::TempDir dir;
   dir.Write("data.txt", kTable);
   // Another program's window, where the user copies.
@@ -178,6 +180,47 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
   EXPECT_EQ(GetFocus(), control(kText1Id));
   EXPECT_EQ(boxes, 0);
   DestroyWindow(other);
+}
+
+// 显示全部编码, chosen by its access key in the right-click menu, grows Label3 to a long record
+// and moves what is below it down as the window grows; the next window remembers it, and switched
+// off in the system menu it gives back the described window.
+TEST(Form1Test, ShowsEveryCodeOnRequestAndRemembersTheChoice) {
+  RegDeleteTreeW(HKEY_CURRENT_USER, kChoicesKey);
+  pavrel::TempDir dir;
+  dir.Write("data.txt", "\xB5\xC4 rqyy rqy r dddd eeee ffff\r\n");  // 的
+  // The heights of the client area and Label3, and the top of Command1, after a lookup of 的.
+  const auto look_up = [](HWND window) {
+    SetWindowTextW(GetDlgItem(window, kText1Id), L"的");
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(kCommand1Id, BN_CLICKED), 0);
+    RECT client, label, button;
+    GetClientRect(window, &client);
+    GetWindowRect(GetDlgItem(window, kLabel3Id), &label);
+    GetWindowRect(GetDlgItem(window, kCommand1Id), &button);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&button), 2);
+    return std::vector<LONG>({client.bottom, label.bottom - label.top, button.top});
+  };
+  const std::vector<LONG> described = {98, 17, 64};
+  {
+    Form1 form;
+    const HWND window = form.Create(GetModuleHandleW(nullptr));
+    EXPECT_EQ(look_up(window), described);
+    RECT label;
+    GetWindowRect(GetDlgItem(window, kLabel3Id), &label);
+    PostMessageW(window, WM_CHAR, L'a', 1);  // read by the menu's own loop
+    SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(GetDlgItem(window, kLabel3Id)),
+                 MAKELPARAM(label.left + 5, label.top + 5));
+  }
+  Form1 form;
+  const HWND window = form.Create(GetModuleHandleW(nullptr));
+  const std::vector<LONG> grown = look_up(window);
+  const LONG growth = grown[1] - 17;
+  EXPECT_GE(growth, 17);  // three lines at least
+  EXPECT_EQ(grown, std::vector<LONG>({98 + growth, 17 + growth, 64 + growth}));
+  SendMessageW(window, WM_SYSCOMMAND, kAllCodesCommand, 0);
+  EXPECT_EQ(look_up(window), described);
+  EXPECT_FALSE(SavedChoice(pavrel::kAllCodesItem));
+  RegDeleteTreeW(HKEY_CURRENT_USER, kChoicesKey);
 }
 
 }  // namespace

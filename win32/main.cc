@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "lookup/command_line.h"
+#include "win32/box_reply.h"
 #include "win32/form1.h"
 #include "win32/text_conversion.h"
 
@@ -24,18 +25,16 @@ std::vector<std::string> Arguments() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  const pavrel::CommandLine command_line = pavrel::ParseCommandLine(Arguments());
-  if (command_line.action != pavrel::CommandLine::Action::kRun) {
-    // A window program has no console: the usage, the version or the error shows in a box.
-    const bool error = command_line.action == pavrel::CommandLine::Action::kError;
-    MessageBoxW(nullptr, FromUtf8(pavrel::CommandLineReply(command_line)).c_str(), L"Pavrel",
-                MB_OK | (error ? MB_ICONERROR : MB_ICONINFORMATION));
-    return error ? pavrel::kUsageErrorStatus : 0;
-  }
+  const pavrel::CommandLine command_line =
+      pavrel::ParseCommandLine(WithWindowsSwitches(Arguments()));
+  // A window program has no console: the usage, the version, an error or a lookup shows in a box.
+  if (const std::optional<int> status = ReplyInBox(command_line)) return *status;
   Form1 form;
   const HWND window = form.Create(instance);
   if (window == nullptr) return 1;
-  form.SetFollowClipboard(command_line.follow_clipboard);
+  // An option switches its mode on for this run; otherwise the remembered choice holds.
+  if (command_line.follow_clipboard) form.SetFollowClipboard(true);
+  if (command_line.all_codes) form.SetAllCodes(true);
   // The window's destruction posts WM_QUIT, however it comes about.
   MSG message;
   BOOL got = 0;

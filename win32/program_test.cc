@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <tuple>
@@ -44,16 +45,32 @@ int ExitCode(const PROCESS_INFORMATION& process, DWORD milliseconds) {
   return static_cast<int>(code);
 }
 
-// A window program has no console: it answers its command line in a box.
+// A window program has no console: it answers its command line in a box, its help in the lines
+// it was written in, and a lookup with the window's answer and its exit code.
 TEST(ProgramTest, AnswersItsCommandLineInABox) {
+  pavrel::TempDir dir;
+  dir.Write("data.txt", "\xD7\xD6 pbf\r\n");  // 字 pbf
   for (const auto& [arguments, text_begins, exit_code] :
        {std::tuple{L"--version", L"pavrel " PAVREL_VERSION, 0},
-        std::tuple{L"--follow-clipboard x", L"pavrel: unexpected argument 'x'\nTry 'pavrel --help'",
-                   2}}) {
+        {L"--follow-clipboard x", L"多余的参数“x”。", 2},
+        {L"/? --version", L"用法：pavrel.exe", 0},
+        {L"--all-codes --lookup 字", L"字 pbf", 0},
+        {L"--lookup 工", L"无法查询", 1},
+        {L"--lookup 字", L"当前目录下缺少 data.txt 文件！", 3}}) {
+    if (exit_code == 3) std::filesystem::remove("data.txt");
     const PROCESS_INFORMATION pavrel = Start(arguments);
     HWND box = nullptr;
-    EXPECT_TRUE(WaitFor([&] { return (box = FindWindowW(L"#32770", L"Pavrel")) != nullptr; }));
-    EXPECT_TRUE(TextOf(GetDlgItem(box, 0xFFFF)).starts_with(text_begins)) << arguments;
+    EXPECT_TRUE(WaitFor([&] {  // shown once it holds its text
+      return (box = FindWindowW(L"#32770", L"Pavrel")) != nullptr && IsWindowVisible(box);
+    }));
+    const HWND text = GetDlgItem(box, 0xFFFF);
+    EXPECT_TRUE(TextOf(text).starts_with(text_begins)) << arguments;
+    if (*arguments == L'/') {
+      std::wstring help(1 << 14, L'\0');  // another program's: only WM_GETTEXT reads it
+      SendMessageW(text, WM_GETTEXT, help.size(), reinterpret_cast<LPARAM>(help.data()));
+      help.resize(help.find(L'\0'));
+      EXPECT_EQ(SendMessageW(text, EM_GETLINECOUNT, 0, 0), std::ranges::count(help, L'\n') + 1);
+    }
     SendMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(ExitCode(pavrel, 5000), exit_code) << arguments;
   }

@@ -2,17 +2,33 @@
 # Without a display, the program ($1, version $2) answers --help and --version on standard output
 # with status 0, even before other arguments, and fails when it cannot write them. A bad option,
 # the first argument that is not an option, or any after --, gets status 2 and standard error.
+# --lookup answers from data.txt here: the record (0), 无法查询 (1), or the message (3).
 set -uo pipefail
 unset DISPLAY WAYLAND_DISPLAY
-pavrel=$1 errors=$(mktemp)
-trap 'rm -f "$errors"' EXIT
-check() {  # STATUS OUT ERR ARGUMENTS...: the status and the first lines of both outputs
-  out=$("$pavrel" "${@:4}" 2>"$errors" | head -n 1); out="$? $out|$(head -n 1 "$errors")"
+pavrel=$1 dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+cd "$dir" || exit 1
+check() {  # STATUS OUT ERR ARGUMENTS...: the status and both outputs, a line each at most
+  out=$("$pavrel" "${@:4}" 2>errors); out="$? $out|$(cat errors)"
   [ "$out" = "$1 $2|$3" ] || { echo "pavrel ${*:4}: $out" >&2; exit 1; }
 }
-check 0 'Usage: pavrel [--follow-clipboard]' '' --help --version
-check 0 "pavrel $2" '' --follow-clipboard --version x
-check 2 '' "pavrel: unknown option '--verbose'" --verbose
-check 2 '' "pavrel: unexpected argument 'data.txt'" data.txt --help
-check 2 '' "pavrel: unexpected argument '--help'" -- --help
+check 0 "pavrel $2" '' --follow-clipboard --all-codes --version x
+[ "$("$pavrel" --help --version | head -n 1)" = 'Usage: pavrel [--follow-clipboard] [--all-codes]' ] ||
+  { echo "pavrel --help: wrong usage" >&2; exit 1; }
+check 2 '' "pavrel: unknown option '--verbose'
+Try 'pavrel --help' for more information." --verbose
+check 2 '' "pavrel: unexpected argument 'data.txt'
+Try 'pavrel --help' for more information." data.txt --help
+check 2 '' "pavrel: unexpected argument '--help'
+Try 'pavrel --help' for more information." -- --help
 ! "$pavrel" --help >/dev/full 2>/dev/null || { echo "pavrel --help >/dev/full: status 0" >&2; exit 1; }
+
+printf '\xD6\xD0 khk\r\n\xB5\xC4 rqyy rqy r\r\n' >data.txt  # 中 khk, 的 rqyy rqy r
+check 0 '的 rqyy rqy r' '' --lookup 的
+check 1 '无法查询' '' --all-codes --lookup 字
+check 2 '' "pavrel: --lookup needs one character, not '的中'
+Try 'pavrel --help' for more information." --lookup 的中
+: >data.txt
+check 1 '无法查询' '' --lookup 的
+rm data.txt
+check 3 '' '当前目录下缺少 data.txt 文件！' --lookup 的

@@ -8,15 +8,17 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextDocument>
 #include <QToolTip>
-#include <array>
+#include <algorithm>
 
 #include "lookup/form_layout.h"
 #include "lookup/lookup_command.h"
 #include "window/copied_text_reader.h"
 #include "window/query_box_validator.h"
 #include "window/result_announcer.h"
+#include "window/saved_choices.h"
 
 namespace {
 
@@ -63,7 +65,6 @@ QWidget* MakeControl(const ControlLayout& layout, QWidget* parent) {
       break;
   }
   control->setObjectName(layout.name);
-  control->setGeometry(layout.box.left, layout.box.top, layout.box.width, layout.box.height);
   control->setFont(FontFor(pavrel::FontOf(layout.font), parent->font()));
   return control;
 }
@@ -74,39 +75,43 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   setObjectName(pavrel::kFormName);
   setWindowTitle(pavrel::kFormCaption);
   setWindowIcon(QIcon(":/pavrel.png"));
-  setFixedSize(pavrel::kClientWidth, pavrel::kClientHeight);
   setFont(FontFor(pavrel::FontOf(pavrel::FontRole::kWindow), font()));
 
   // Created in tab order, which Qt follows.
-  std::array<QWidget*, std::size(pavrel::kControls)> controls;
-  for (std::size_t i = 0; i < controls.size(); ++i) {
-    controls[i] = MakeControl(pavrel::kControls[i], this);
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    controls_[i] = MakeControl(pavrel::kControls[i], this);
   }
-  query_box_ = static_cast<QLineEdit*>(controls[pavrel::kQueryBox]);
-  result_label_ = static_cast<QLabel*>(controls[pavrel::kResultLabel]);
-  query_button_ = static_cast<QPushButton*>(controls[pavrel::kQueryButton]);
+  query_box_ = static_cast<QLineEdit*>(controls_[pavrel::kQueryBox]);
+  result_label_ = static_cast<QLabel*>(controls_[pavrel::kResultLabel]);
+  query_button_ = static_cast<QPushButton*>(controls_[pavrel::kQueryButton]);
   // The prompt gives the query box its accessible name.
-  static_cast<QLabel*>(controls[pavrel::kPromptLabel])->setBuddy(query_box_);
+  static_cast<QLabel*>(controls_[pavrel::kPromptLabel])->setBuddy(query_box_);
   query_button_->setDefault(true);
   connect(query_button_, &QPushButton::clicked, this, &Form1::lookUpCharacter);
-  // The credit line runs to the window's bottom edge: at its described 17 pixels, the ascent of
-  // its 19 pixel serif face is cut off.
-  QWidget* credit = controls[pavrel::kCredit];
-  credit->resize(credit->width(), height() - credit->y());
 
   announcer_ = new ResultAnnouncer(this);
 
-  // Right-click anywhere outside the query box, which keeps its own edit menu, offers the mode.
-  follow_clipboard_ = new QAction(pavrel::kFollowClipboardText, this);
-  follow_clipboard_->setCheckable(true);
-  addAction(follow_clipboard_);
+  // Right-click anywhere outside the query box, which keeps its own edit menu, offers the modes.
+  // A choice made there is remembered at once; the options of a run are not.
+  for (std::size_t i = 0; i < menu_items_.size(); ++i) {
+    const auto item = static_cast<pavrel::MenuItemIndex>(i);
+    QAction* action = new QAction(QString::fromUtf8(pavrel::kMenuItems[item].text), this);
+    action->setObjectName(pavrel::kMenuItems[item].name);
+    action->setCheckable(true);
+    action->setChecked(SavedChoice(item));
+    connect(action, &QAction::triggered, this, [item](bool on) { SaveChoice(item, on); });
+    addAction(action);
+    menu_items_[item] = action;
+  }
   setContextMenuPolicy(Qt::ActionsContextMenu);
   copied_text_reader_ = new CopiedTextReader(this);
   connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
-    if (follow_clipboard_->isChecked()) copied_text_reader_->Read();
+    if (menu_items_[pavrel::kFollowClipboardItem]->isChecked()) copied_text_reader_->Read();
   });
   connect(copied_text_reader_, &CopiedTextReader::characterRead, this,
           &Form1::lookUpCopiedCharacter);
+  connect(menu_items_[pavrel::kAllCodesItem], &QAction::toggled, this, &Form1::fitResult);
+  fitResult();
 
   // Float above ordinary windows, and take typing in the query box as soon as the window is
   // shown. The window has a fixed size, so it offers no maximize button.
@@ -128,12 +133,37 @@ void Form1::keyPressEvent(QKeyEvent* event) {
 
 void Form1::lookUpCharacter() { pavrel::RunLookup(*this); }
 
-void Form1::SetFollowClipboard(bool on) { follow_clipboard_->setChecked(on); }
+void Form1::SetFollowClipboard(bool on) {
+  menu_items_[pavrel::kFollowClipboardItem]->setChecked(on);
+}
+
+void Form1::SetAllCodes(bool on) { menu_items_[pavrel::kAllCodesItem]->setChecked(on); }
+
+// Places the controls and sizes the window: as described, or, while every code is shown, with
+// the result label as tall as its record needs, up to what the screen can hold.
+void Form1::fitResult() {
+  int result_height = 0;
+  if (menu_items_[pavrel::kAllCodesItem]->isChecked()) {
+    const int frame = frameGeometry().height() - height();
+    const int room = screen()->availableGeometry().height() - frame - pavrel::kClientHeight;
+    result_height = std::min(result_label_->heightForWidth(result_label_->width()),
+                             pavrel::kControls[pavrel::kResultLabel].box.height + room);
+  }
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    const pavrel::Box box = pavrel::GrownBox(static_cast<int>(i), result_height);
+    controls_[i]->setGeometry(box.left, box.top, box.width, box.height);
+  }
+  setFixedSize(pavrel::kClientWidth, pavrel::GrownClientHeight(result_height));
+  // The credit line runs to the window's bottom edge: at its described 17 pixels, the ascent of
+  // its 19 pixel serif face is cut off.
+  QWidget* credit = controls_[pavrel::kCredit];
+  credit->resize(credit->width(), height() - credit->y());
+}
 
 // Looks the copied character up as Enter would. The focus stays where the user copied: the
 // lookup's setFocus only marks the query box for when this window is next activated.
 void Form1::lookUpCopiedCharacter(const QString& character) {
-  if (!follow_clipboard_->isChecked() || character.isEmpty()) return;
+  if (!menu_items_[pavrel::kFollowClipboardItem]->isChecked() || character.isEmpty()) return;
   query_box_->setText(character);
   message_shown_ = false;
   looking_up_copy_ = true;
@@ -148,6 +178,7 @@ std::u32string Form1::GetQueryText() { return query_box_->text().toStdU32String(
 void Form1::SetResultText(const std::u32string& text) {
   const QString record = QString::fromStdU32String(text);
   result_label_->setText(record);
+  fitResult();
   // The label cuts a long record at its edge; the tooltip shows all of it. It is converted so
   // that the tooltip, too, shows the record as plain text.
   const QString tip = Qt::convertFromPlainText(record, Qt::WhiteSpaceNormal);

@@ -1,14 +1,18 @@
 // The lookup window: a prompt, a query box for one character, the result label, the query button
 // and a credit line, in a small window that stays above all ordinary windows. It carries out the
 // lookup command's window operations on its controls. While it follows the clipboard, it looks
-// up each character copied elsewhere without taking the keyboard.
+// up each character copied elsewhere without taking the keyboard. While it shows every code, the
+// result label holds the whole record and the window grows to fit it. Both modes are items of
+// the window's context menu, whose choices are remembered for the user.
 
 #ifndef PAVREL_WINDOW_FORM1_H_
 #define PAVREL_WINDOW_FORM1_H_
 
 #include <QPointer>
 #include <QWidget>
+#include <array>
 
+#include "lookup/form_layout.h"
 #include "lookup/window_operations.h"
 
 class CopiedTextReader;
@@ -24,7 +28,7 @@ class Form1 : public QWidget, public pavrel::WindowOperations {
 
  public:
   // Builds the window from its portable description (lookup/form_layout.h), topmost, with the
-  // focus in the query box once it is shown.
+  // focus in the query box once it is shown, and the menu's choices as remembered.
   explicit Form1(QWidget* parent = nullptr);
 
   std::u32string GetQueryText() override;
@@ -33,8 +37,10 @@ class Form1 : public QWidget, public pavrel::WindowOperations {
   void SetQuerySelection(int start, int length) override;
   void ShowMessage(const std::u32string& text) override;
 
-  // Switches following the clipboard on or off, as the context menu's 跟随剪贴板 does.
+  // Switch following the clipboard and showing every code on or off for this run, as the context
+  // menu's 跟随剪贴板 and 显示全部编码 do, without remembering the choice.
   void SetFollowClipboard(bool on);
+  void SetAllCodes(bool on);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -42,14 +48,17 @@ class Form1 : public QWidget, public pavrel::WindowOperations {
  private slots:
   void lookUpCharacter();
   void lookUpCopiedCharacter(const QString& character);
+  void fitResult();
 
  private:
+  std::array<QWidget*, std::size(pavrel::kControls)> controls_;  // by pavrel::ControlIndex
   QLineEdit* query_box_;
   QLabel* result_label_;
   QPushButton* query_button_;
   ResultAnnouncer* announcer_;  // speaks each result to screen readers
 
-  QAction* follow_clipboard_;             // 跟随剪贴板, checked while the window follows
+  // 跟随剪贴板 and 显示全部编码, each checked while its mode is on.
+  std::array<QAction*, std::size(pavrel::kMenuItems)> menu_items_;
   CopiedTextReader* copied_text_reader_;  // reads each copy while the window follows
   QPointer<QMessageBox> message_box_;     // the message box while it is open
   bool message_shown_ = false;            // set by ShowMessage: the lookup failed

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,10 +16,13 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocumentFragment>
 #include <QTimer>
 #include <QToolTip>
+#include <QTranslator>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <memory>
@@ -26,6 +30,7 @@
 #include "gtest/gtest.h"
 #include "lookup/test_files.h"
 #include "window/copied_text_reader.h"
+#include "window/qt_translations.h"
 
 namespace {
 
@@ -250,11 +255,52 @@ TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
   other.close();
 
   // The window's menu outside the query box switches it off; the query box keeps its own menu.
-  EXPECT_FALSE(ContextMenu(Text1()).contains("跟随剪贴板"));
-  EXPECT_EQ(ContextMenu(form_->findChild<QWidget*>("Label4"), "跟随剪贴板"),
-            QStringList{"跟随剪贴板 (checked)"});
+  EXPECT_FALSE(ContextMenu(Text1()).contains("跟随剪贴板(&F)"));
+  EXPECT_EQ(ContextMenu(form_->findChild<QWidget*>("Label4"), "跟随剪贴板(&F)"),
+            QStringList({"跟随剪贴板(&F) (checked)", "显示全部编码(&A)"}));
   Copy("中", nullptr, false);
   EXPECT_EQ(Text1()->text(), "国");
+}
+
+// 显示全部编码, chosen in the menu, shows a long record whole in a window grown to hold it, is
+// written at once and holds in the next window, and switched off gives the described window back.
+TEST_F(Form1Test, ShowsEveryCodeOnRequestAndRemembersTheChoice) {
+  dir_.Write("data.txt", "\xB5\xC4 rqyy rqy r dddd eeee ffff\r\n");  // 的
+  const auto button = [this] { return form_->findChild<QWidget*>("Command1"); };
+  const auto check = [&](int result_height, int window_height) {
+    EXPECT_EQ(Label3()->geometry(), QRect(136, 40, 73, result_height));
+    EXPECT_EQ(button()->y(), 64 + result_height - 17);
+    EXPECT_EQ(form_->size(), QSize(219, window_height));
+  };
+  Play("的\r");
+  check(17, 98);
+  ContextMenu(form_->findChild<QWidget*>("Label2"), "显示全部编码(&A)");
+  const int whole = Label3()->heightForWidth(73);
+  EXPECT_GE(whole, 3 * Label3()->fontMetrics().height());
+  check(whole, 98 + whole - 17);
+  QFile file(QString::fromStdString(std::getenv("XDG_CONFIG_HOME")) + "/Pavrel/Pavrel.conf");
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.readAll().contains("AllCodes=true"));
+
+  Open();
+  Play("的\r");
+  check(whole, 98 + whole - 17);
+  EXPECT_EQ(ContextMenu(button(), "显示全部编码(&A)"),
+            QStringList({"跟随剪贴板(&F)", "显示全部编码(&A) (checked)"}));
+  check(17, 98);
+  Open();
+  EXPECT_FALSE(form_->findChild<QAction*>("AllCodes")->isChecked());
+}
+
+// Under a Chinese locale Qt's own texts are Chinese, from the translations Debian packages.
+TEST(QtTranslationsTest, GiveTheMessageBoxsButtonInChinese) {
+  QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+  InstallQtTranslations(*QCoreApplication::instance());
+  QMessageBox box(QMessageBox::NoIcon, "", "", QMessageBox::Ok);
+  EXPECT_EQ(box.button(QMessageBox::Ok)->text(), "确定");
+  for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+    QCoreApplication::removeTranslator(translator);
+  }
+  QLocale::setDefault(QLocale::system());
 }
 
 }  // namespace
@@ -263,6 +309,9 @@ int main(int argc, char* argv[]) {
   testing::InitGoogleTest(&argc, argv);
   // Listing the tests needs no display; running them does.
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+  // The menu's choices are saved in a folder of the test's own.
+  const QTemporaryDir config;
+  qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
   QApplication app(argc, argv);
   return RUN_ALL_TESTS();
 }
