@@ -8,9 +8,11 @@
 
 #include "lookup/command_line.h"
 #include "lookup/lookup_command.h"
-#include "lookup/query_box.h"
 #include "win32/live_region.h"
+#include "win32/message_font.h"
+#include "win32/query_box_filter.h"
 #include "win32/text_conversion.h"
+#include "win32/text_sources.h"
 
 namespace {
 
@@ -42,32 +44,22 @@ NativeControl NativeControlFor(pavrel::ControlIndex index) {
   return {WC_STATICW, kVisible | SS_LEFT | SS_NOPREFIX | notify, 0};
 }
 
-// SimSun, which is both the Simplified Chinese system's face and its Song face, scaled from
-// 96 dpi to `dpi`.
+int Scale(int pixels, UINT dpi) { return MulDiv(pixels, static_cast<int>(dpi), 96); }
+
+// The window's own font is the system's message font; the Song face is SimSun (宋体), scaled
+// from 96 dpi to `dpi`.
 HFONT MakeFont(const pavrel::FontStyle& style, UINT dpi) {
-  return CreateFontW(-MulDiv(style.pixels, static_cast<int>(dpi), 96), 0, 0, 0, FW_NORMAL,
-                     style.italic, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"SimSun");
+  if (!style.song) return CreateMessageFont(dpi);
+  return CreateFontW(-Scale(style.pixels, dpi), 0, 0, 0, FW_NORMAL, style.italic, FALSE, FALSE,
+                     GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_DONTCARE, L"SimSun");
 }
 
-std::wstring WindowText(HWND hwnd) {
-  std::wstring text(GetWindowTextLengthW(hwnd) + 1, L'\0');
-  text.resize(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size())));
-  return text;
-}
-
-// The clipboard's text; empty when it holds none or another program has it open.
-std::wstring ClipboardText(HWND owner) {
-  std::wstring text;
-  if (!OpenClipboard(owner)) return text;
-  if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text.assign(units, wcsnlen(units, GlobalSize(data) / sizeof(wchar_t)));
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
+// The window's size around a client area of the layout's size at `dpi`.
+SIZE WindowSizeFor(UINT dpi) {
+  RECT frame{0, 0, Scale(pavrel::kClientWidth, dpi), Scale(pavrel::kClientHeight, dpi)};
+  AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi);
+  return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
 // Finds the message box that ShowMessage opened over `owner`, a dialog of this thread.
@@ -89,7 +81,7 @@ Form1::~Form1() {
   for (const HFONT font : fonts_) DeleteObject(font);
 }
 
-HWND Form1::Create(HINSTANCE instance) {
+HWND Form1::Create(HINSTANCE instance, int show) {
   const INITCOMMONCONTROLSEX common_controls{sizeof(common_controls), ICC_WIN95_CLASSES};
   InitCommonControlsEx(&common_controls);
   const std::wstring class_name = FromUtf8(pavrel::kFormName);
@@ -111,10 +103,11 @@ HWND Form1::Create(HINSTANCE instance) {
                       this) == nullptr) {
     return nullptr;
   }
-  // Start-up: float above ordinary windows and appear, then take typing in the query box.
-  SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  SetFocus(text1_);
+  // Start-up: float above ordinary windows and appear as the program was started (a shortcut
+  // or `start /min` may ask for a minimized window), then take typing in the query box.
+  SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ShowWindow(hwnd_, show);
+  FocusQueryBox();
   return hwnd_;
 }
 
@@ -123,6 +116,9 @@ LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     auto* form = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     form->hwnd_ = hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    // Under the first per-monitor DPI awareness (Windows 10 1607), the caption and the borders
+    // scale only when asked; later versions scale them anyway.
+    EnableNonClientDpiScaling(hwnd);
   }
   auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   return form != nullptr ? form->HandleMessage(hwnd, message, wParam, lParam)
@@ -142,6 +138,14 @@ LRESULT Form1::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_DPICHANGED:
       OnDpiChanged(hwnd, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
+    // Asked before WM_DPICHANGED, so that the rectangle that it suggests has the window's size
+    // at the new DPI: the layout's client area, with the frame at that DPI.
+    case WM_GETDPISCALEDSIZE:
+      *reinterpret_cast<SIZE*>(lParam) = WindowSizeFor(static_cast<UINT>(wParam));
+      return TRUE;
+    case WM_SETTINGCHANGE:
+      OnSettingChange(static_cast<UINT>(wParam));
+      break;
     // Asked by IsDialogMessage on Enter: Command1 is the default button.
     case DM_GETDEFID:
       return MAKELRESULT(kCommand1Id, DC_HASDEFID);
@@ -162,8 +166,17 @@ BOOL Form1::OnCreate(HWND hwnd, LPCREATESTRUCT create) {
   }
   text1_ = GetDlgItem(hwnd, kText1Id);
   label3_ = GetDlgItem(hwnd, kLabel3Id);
+  // Screen readers name an edit box after the static control just before it in z-order, which
+  // is creation order: the prompt moves there, past the result caption.
+  SetWindowPos(GetDlgItem(hwnd, ControlId(pavrel::kPromptLabel)), GetWindow(text1_, GW_HWNDPREV), 0,
+               0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  KeepToOneCharacter(text1_);
   MakePoliteLiveRegion(label3_);  // screen readers speak each result
-  LayOut(GetDpiForWindow(hwnd));
+  dpi_ = GetDpiForWindow(hwnd);
+  const SIZE size = WindowSizeFor(dpi_);
+  SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  PlaceControls();
+  icons_.Load(hwnd, kIconId, dpi_);
   const HMENU system_menu = GetSystemMenu(hwnd, FALSE);
   AppendMenuW(system_menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(system_menu, MF_STRING, kFollowClipboardCommand,
@@ -172,8 +185,7 @@ BOOL Form1::OnCreate(HWND hwnd, LPCREATESTRUCT create) {
 }
 
 void Form1::OnCommand(HWND, int id, HWND, UINT code) {
-  if (id == kCommand1Id && code == BN_CLICKED) pavrel::RunLookup(*this);
-  if (id == kText1Id && code == EN_UPDATE) KeepOneCharacter();
+  if (id == kCommand1Id && code == BN_CLICKED) Lookup();
   // IDCANCEL, which IsDialogMessage sends for Escape, is ignored: Escape does not close.
 }
 
@@ -220,7 +232,7 @@ void Form1::OnClipboardUpdate() {
   if (!character) return;
   SetWindowTextW(text1_, ToUtf16(std::u32string(1, *character)).c_str());
   message_shown_ = false;
-  pavrel::RunLookup(*this);
+  Lookup();
   // The table is there again: the open box that says it is missing is out of date.
   if (!message_shown_ && message_open_) CloseMessageBox();
 }
@@ -231,34 +243,41 @@ void Form1::CloseMessageBox() {
   if (box.second != nullptr) SendMessageW(box.second, WM_COMMAND, IDOK, 0);
 }
 
-// Moved to a monitor with another DPI: the same layout at the new scale, where Windows suggests.
+// Moved to a monitor with another DPI: the same layout at the new scale, in the rectangle that
+// Windows suggests, in one move.
 void Form1::OnDpiChanged(HWND hwnd, UINT dpi, const RECT& suggested) {
-  LayOut(dpi);
-  SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  dpi_ = dpi;
+  PlaceControls();
+  icons_.Load(hwnd, kIconId, dpi);
+  SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// Sizes the window and places the controls and their fonts for `dpi`.
-void Form1::LayOut(UINT dpi) {
-  dpi_ = dpi;
-  const auto scale = [dpi](int pixels) { return MulDiv(pixels, static_cast<int>(dpi), 96); };
-  RECT frame{0, 0, scale(pavrel::kClientWidth), scale(pavrel::kClientHeight)};
-  AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi);
-  SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+// The user chose another message font (or its size): the window's font follows.
+void Form1::OnSettingChange(UINT setting) {
+  if (setting == SPI_SETNONCLIENTMETRICS) SetFonts();
+}
 
+// Places the controls and sets their fonts for dpi_.
+void Form1::PlaceControls() {
+  for (int index = 0; index < static_cast<int>(std::size(pavrel::kControls)); ++index) {
+    const pavrel::Box& box = pavrel::kControls[index].box;
+    MoveWindow(GetDlgItem(hwnd_, ControlId(index)), Scale(box.left, dpi_), Scale(box.top, dpi_),
+               Scale(box.width, dpi_), Scale(box.height, dpi_), TRUE);
+  }
+  SetFonts();
+}
+
+void Form1::SetFonts() {
   // The old fonts go once no control uses them any more.
   HFONT old_fonts[std::size(fonts_)];
   for (std::size_t role = 0; role < std::size(fonts_); ++role) {
-    old_fonts[role] = std::exchange(fonts_[role], MakeFont(pavrel::kFonts[role], dpi));
+    old_fonts[role] = std::exchange(fonts_[role], MakeFont(pavrel::kFonts[role], dpi_));
   }
   for (int index = 0; index < static_cast<int>(std::size(pavrel::kControls)); ++index) {
-    const pavrel::ControlLayout& layout = pavrel::kControls[index];
-    const HWND control = GetDlgItem(hwnd_, ControlId(index));
-    MoveWindow(control, scale(layout.box.left), scale(layout.box.top), scale(layout.box.width),
-               scale(layout.box.height), TRUE);
-    SendMessageW(control, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(fonts_[static_cast<int>(layout.font)]), TRUE);
+    const HFONT font = fonts_[static_cast<int>(pavrel::kControls[index].font)];
+    SendMessageW(GetDlgItem(hwnd_, ControlId(index)), WM_SETFONT, reinterpret_cast<WPARAM>(font),
+                 TRUE);
   }
   if (tooltip_ != nullptr) FitTooltip();
   for (const HFONT font : old_fonts) DeleteObject(font);
@@ -271,22 +290,14 @@ void Form1::FitTooltip() {
   SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, MulDiv(400, static_cast<int>(dpi_), 96));
 }
 
-// Holds the query box to one character, whatever brought the text in (typing, a paste, an input
-// method's phrase). The edit control counts in UTF-16 units, the rule in characters.
-void Form1::KeepOneCharacter() {
-  if (keeping_one_) return;
-  const std::wstring text = WindowText(text1_);
-  DWORD caret = 0;
-  SendMessageW(text1_, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
-  const std::u32string after = FromUtf16(text);
-  const pavrel::QueryBoxText kept = pavrel::KeepOneCharacter(
-      query_, after, FromUtf16(std::wstring_view(text).substr(0, caret)).size());
-  query_ = kept.text;
-  if (kept.text == after) return;
-  keeping_one_ = true;
-  SetWindowTextW(text1_, ToUtf16(kept.text).c_str());
-  keeping_one_ = false;
-  SetQuerySelection(static_cast<int>(kept.caret), 0);
+// Runs one lookup, and tells screen readers once of the caption it leaves, however often it set
+// it on the way (to 无法查询 for each record that did not match). A lookup that runs while this
+// one waits in its message box has its own announcement.
+void Form1::Lookup() {
+  const bool outer_result_set = std::exchange(result_set_, false);
+  pavrel::RunLookup(*this);
+  if (result_set_) MarkLiveRegionChanged(label3_);
+  result_set_ = outer_result_set;
 }
 
 std::u32string Form1::GetQueryText() { return FromUtf16(WindowText(text1_)); }
@@ -295,7 +306,7 @@ void Form1::SetResultText(const std::u32string& text) {
   result_ = ToUtf16(text);
   SetWindowTextW(label3_, result_.c_str());
   ShowRecordAsTooltip();
-  MarkLiveRegionChanged(label3_);
+  result_set_ = true;
 }
 
 // Label3 cuts a long record off at its edge; its tooltip shows the whole of it. The tooltip is

@@ -15,6 +15,7 @@
 
 #include "lookup/form_layout.h"
 #include "lookup/window_operations.h"
+#include "win32/window_icons.h"
 
 // Control identifiers: a control's index in pavrel::kControls, plus 101. Command1 is the
 // window's default button.
@@ -33,9 +34,10 @@ class Form1 : public pavrel::WindowOperations {
   Form1& operator=(const Form1&) = delete;
   ~Form1() override;
 
-  // Creates the window and its controls, makes the window topmost and shows it, and puts the
-  // focus in the query box. Returns the window, or nullptr if it could not be made.
-  HWND Create(HINSTANCE instance);
+  // Creates the window and its controls, makes the window topmost and shows it as `show` says
+  // (WinMain's nCmdShow), and puts the focus in the query box. Returns the window, or nullptr if
+  // it could not be made.
+  HWND Create(HINSTANCE instance, int show = SW_SHOWNORMAL);
 
   std::u32string GetQueryText() override;
   void SetResultText(const std::u32string& text) override;
@@ -55,13 +57,15 @@ class Form1 : public pavrel::WindowOperations {
   void OnActivate(HWND hwnd, UINT state, HWND other, BOOL minimized);
   void OnNcDestroy(HWND hwnd);
   void OnDpiChanged(HWND hwnd, UINT dpi, const RECT& suggested);
+  void OnSettingChange(UINT setting);
   void OnSysCommand(HWND hwnd, UINT command, int x, int y);
   void OnClipboardUpdate();
   void CloseMessageBox();
 
-  void LayOut(UINT dpi);
+  void Lookup();
+  void PlaceControls();
+  void SetFonts();
   void FitTooltip();
-  void KeepOneCharacter();
   void ShowRecordAsTooltip();
 
   HWND hwnd_ = nullptr;
@@ -71,9 +75,9 @@ class Form1 : public pavrel::WindowOperations {
   HWND last_focus_ = nullptr;  // the control to give the focus back to on reactivation
   UINT dpi_ = 96;              // the scale of the layout
   HFONT fonts_[std::size(pavrel::kFonts)] = {};  // by pavrel::FontRole
+  WindowIcons icons_;                            // the title bar's and the taskbar's, for dpi_
   std::wstring result_;                          // Label3's caption, also the tooltip's text
-  std::u32string query_;                         // the query box's last accepted text
-  bool keeping_one_ = false;       // set while KeepOneCharacter rewrites the query box
+  bool result_set_ = false;        // set by SetResultText: the lookup changed the caption
   bool follow_clipboard_ = false;  // the window listens to the clipboard
   bool message_open_ = false;      // the message box is open
   bool message_shown_ = false;     // set by ShowMessage: the lookup failed

@@ -23,7 +23,7 @@ std::vector<std::string> Arguments() {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   const pavrel::CommandLine command_line = pavrel::ParseCommandLine(Arguments());
   if (command_line.action != pavrel::CommandLine::Action::kRun) {
     // A window program has no console: the usage, the version or the error shows in a box.
@@ -33,7 +33,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     return error ? pavrel::kUsageErrorStatus : 0;
   }
   Form1 form;
-  const HWND window = form.Create(instance);
+  const HWND window = form.Create(instance, show);
   if (window == nullptr) return 1;
   form.SetFollowClipboard(command_line.follow_clipboard);
   // The window's destruction posts WM_QUIT, however it comes about.
