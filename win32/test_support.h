@@ -26,11 +26,10 @@ inline std::wstring TextOf(HWND hwnd) {
 inline std::vector<HWND> DialogsOf(DWORD thread) {
   std::vector<HWND> dialogs;
   const auto add = [](HWND hwnd, LPARAM found) -> BOOL {
-    wchar_t class_name[8] = {};
-    GetClassNameW(hwnd, class_name, 8);
-    if (std::wstring_view(class_name) == L"#32770" && IsWindowVisible(hwnd)) {
-      reinterpret_cast<std::vector<HWND>*>(found)->push_back(hwnd);
-    }
+    wchar_t name[8] = {};
+    GetClassNameW(hwnd, name, 8);
+    auto& dialogs = *reinterpret_cast<std::vector<HWND>*>(found);
+    if (std::wstring_view(name) == L"#32770" && IsWindowVisible(hwnd)) dialogs.push_back(hwnd);
     return TRUE;
   };
   EnumThreadWindows(thread, add, reinterpret_cast<LPARAM>(&dialogs));
