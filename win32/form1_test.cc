@@ -22,9 +22,8 @@ constexpr char kTable[] = "\xD7\xD6 pbf\r\n\xB9\xA4 aaaa\r\n";
 int boxes = 0;
 
 void CALLBACK CloseMessageBox(HWND, UINT, UINT_PTR, DWORD) {
-  for (const HWND box : DialogsOf(GetCurrentThreadId())) {
+  for (const HWND box : DialogsOf(GetCurrentThreadId()))
     ++boxes, SendMessageW(box, WM_COMMAND, IDOK, 0);
-  }
 }
 
 // Input played into the window over the table, and what the window shows afterwards.
