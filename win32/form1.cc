@@ -10,10 +10,12 @@
 
 #include "lookup/copied_text.h"
 #include "lookup/lookup_command.h"
-#include "lookup/query_box.h"
 #include "win32/live_region.h"
 #include "win32/saved_choices.h"
+#include "win32/message_font.h"
+#include "win32/query_box_filter.h"
 #include "win32/text_conversion.h"
+#include "win32/text_sources.h"
 
 namespace {
 
@@ -45,12 +47,15 @@ NativeControl NativeControlFor(pavrel::ControlIndex index) {
   return {WC_STATICW, kVisible | SS_LEFT | SS_NOPREFIX | notify, 0};
 }
 
-// SimSun, which is both the Simplified Chinese system's face and its Song face, scaled from
-// 96 dpi to `dpi`.
+int Scale(int pixels, UINT dpi) { return MulDiv(pixels, static_cast<int>(dpi), 96); }
+
+// The window's own font is the system's message font; the Song face is SimSun (宋体), scaled
+// from 96 dpi to `dpi`.
 HFONT MakeFont(const pavrel::FontStyle& style, UINT dpi) {
-  return CreateFontW(-MulDiv(style.pixels, static_cast<int>(dpi), 96), 0, 0, 0, FW_NORMAL,
-                     style.italic, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"SimSun");
+  if (!style.song) return CreateMessageFont(dpi);
+  return CreateFontW(-Scale(style.pixels, dpi), 0, 0, 0, FW_NORMAL, style.italic, FALSE, FALSE,
+                     GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_DONTCARE, L"SimSun");
 }
 
 std::wstring WindowText(HWND hwnd) {
@@ -86,6 +91,15 @@ bool ReadCopiedCharacter(HWND owner, std::optional<char32_t>& character) {
   return true;
 }
 
+// The window's size around the layout's client area at `dpi`, its result label `result_height`
+// pixels high at 96 dpi (0: as described).
+SIZE WindowSizeFor(UINT dpi, int result_height) {
+  RECT frame{0, 0, Scale(pavrel::kClientWidth, dpi),
+             Scale(pavrel::GrownClientHeight(result_height), dpi)};
+  AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi);
+  return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
 // Finds the message box that ShowMessage opened over `owner`, a dialog of this thread.
 BOOL CALLBACK FindOwnedBox(HWND hwnd, LPARAM found) {
   auto& box = *reinterpret_cast<std::pair<HWND, HWND>*>(found);
@@ -105,7 +119,7 @@ Form1::~Form1() {
   for (const HFONT font : fonts_) DeleteObject(font);
 }
 
-HWND Form1::Create(HINSTANCE instance) {
+HWND Form1::Create(HINSTANCE instance, int show) {
   const INITCOMMONCONTROLSEX common_controls{sizeof(common_controls), ICC_WIN95_CLASSES};
   InitCommonControlsEx(&common_controls);
   const std::wstring class_name = FromUtf8(pavrel::kFormName);
@@ -127,10 +141,11 @@ HWND Form1::Create(HINSTANCE instance) {
                       this) == nullptr) {
     return nullptr;
   }
-  // Start-up: float above ordinary windows and appear, then take typing in the query box.
-  SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  SetFocus(text1_);
+  // Start-up: float above ordinary windows and appear as the program was started (a shortcut
+  // or `start /min` may ask for a minimized window), then take typing in the query box.
+  SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ShowWindow(hwnd_, show);
+  FocusQueryBox();
   return hwnd_;
 }
 
@@ -139,6 +154,9 @@ LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     auto* form = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     form->hwnd_ = hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    // Under the first per-monitor DPI awareness (Windows 10 1607), the caption and the borders
+    // scale only when asked; later versions scale them anyway.
+    EnableNonClientDpiScaling(hwnd);
   }
   auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   return form != nullptr ? form->HandleMessage(hwnd, message, wParam, lParam)
@@ -171,6 +189,14 @@ LRESULT Form1::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_DPICHANGED:
       OnDpiChanged(hwnd, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
+    // Asked before WM_DPICHANGED, so that the rectangle that it suggests has the window's size
+    // at the new DPI: the layout's client area, with the frame at that DPI.
+    case WM_GETDPISCALEDSIZE:
+      *reinterpret_cast<SIZE*>(lParam) = WindowSizeFor(static_cast<UINT>(wParam), result_height_);
+      return TRUE;
+    case WM_SETTINGCHANGE:
+      OnSettingChange(static_cast<UINT>(wParam));
+      break;
     // Asked by IsDialogMessage on Enter: Command1 is the default button.
     case DM_GETDEFID:
       return MAKELRESULT(kCommand1Id, DC_HASDEFID);
@@ -191,7 +217,14 @@ BOOL Form1::OnCreate(HWND hwnd, LPCREATESTRUCT create) {
   }
   text1_ = GetDlgItem(hwnd, kText1Id);
   label3_ = GetDlgItem(hwnd, kLabel3Id);
+  // Screen readers name an edit box after the static control just before it in z-order, which
+  // is creation order: the prompt moves there, past the result caption.
+  SetWindowPos(GetDlgItem(hwnd, ControlId(pavrel::kPromptLabel)), GetWindow(text1_, GW_HWNDPREV), 0,
+               0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  KeepToOneCharacter(text1_);
   MakePoliteLiveRegion(label3_);  // screen readers speak each result
+  dpi_ = GetDpiForWindow(hwnd);
+  icons_.Load(hwnd, kIconId, dpi_);
   const HMENU system_menu = GetSystemMenu(hwnd, FALSE);
   AppendMenuW(system_menu, MF_SEPARATOR, 0, nullptr);
   for (int item = 0; item < static_cast<int>(std::size(pavrel::kMenuItems)); ++item) {
@@ -200,14 +233,13 @@ BOOL Form1::OnCreate(HWND hwnd, LPCREATESTRUCT create) {
   }
   all_codes_ = SavedChoice(pavrel::kAllCodesItem);
   CheckMenuItem(system_menu, kAllCodesCommand, all_codes_ ? MF_CHECKED : MF_UNCHECKED);
-  LayOut(GetDpiForWindow(hwnd));
+  SetFonts();
   SetFollowClipboard(SavedChoice(pavrel::kFollowClipboardItem));
   return TRUE;
 }
 
 void Form1::OnCommand(HWND, int id, HWND, UINT code) {
-  if (id == kCommand1Id && code == BN_CLICKED) pavrel::RunLookup(*this);
-  if (id == kText1Id && code == EN_UPDATE) KeepOneCharacter();
+  if (id == kCommand1Id && code == BN_CLICKED) Lookup();
   // IDCANCEL, which IsDialogMessage sends for Escape, is ignored: Escape does not close.
 }
 
@@ -305,16 +337,10 @@ void Form1::OnClipboardUpdate() {
     return;
   }
   if (!character) return;
-  // The character as UTF-16, without allocating: a copy that cannot be looked up changes nothing.
-  wchar_t text[3] = {static_cast<wchar_t>(*character)};
-  if (*character > 0xFFFF) {
-    text[0] = static_cast<wchar_t>(0xD800 + ((*character - 0x10000) >> 10));
-    text[1] = static_cast<wchar_t>(0xDC00 + ((*character - 0x10000) & 0x3FF));
-  }
   try {
     SetWindowTextW(text1_, text);
     message_shown_ = false;
-    pavrel::RunLookup(*this);
+    Lookup();
     // The table is there again: the open box that says it is missing is out of date.
     if (!message_shown_ && message_open_) CloseMessageBox();
   } catch (const std::bad_alloc&) {
@@ -328,25 +354,33 @@ void Form1::CloseMessageBox() {
   if (box.second != nullptr) SendMessageW(box.second, WM_COMMAND, IDOK, 0);
 }
 
-// Moved to a monitor with another DPI: the same layout at the new scale, where Windows suggests.
+// Moved to a monitor with another DPI: the same layout at the new scale, in the rectangle that
+// Windows suggests, in one move.
 void Form1::OnDpiChanged(HWND hwnd, UINT dpi, const RECT& suggested) {
-  LayOut(dpi);
-  SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  dpi_ = dpi;
+  icons_.Load(hwnd, kIconId, dpi);
+  SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  // The suggested size is the one WM_GETDPISCALEDSIZE answered, so fitting changes nothing more.
+  SetFonts();
 }
 
-// Makes the fonts for `dpi`, and lays the window out at that scale.
-void Form1::LayOut(UINT dpi) {
-  dpi_ = dpi;
+// The user chose another message font (or its size): the window's font follows.
+void Form1::OnSettingChange(UINT setting) {
+  if (setting == SPI_SETNONCLIENTMETRICS) SetFonts();
+}
+
+// Makes the fonts for dpi_, and lays the window out at that scale.
+void Form1::SetFonts() {
   // The old fonts go once no control uses them any more.
   HFONT old_fonts[std::size(fonts_)];
   for (std::size_t role = 0; role < std::size(fonts_); ++role) {
-    old_fonts[role] = std::exchange(fonts_[role], MakeFont(pavrel::kFonts[role], dpi));
+    old_fonts[role] = std::exchange(fonts_[role], MakeFont(pavrel::kFonts[role], dpi_));
   }
   for (int index = 0; index < static_cast<int>(std::size(pavrel::kControls)); ++index) {
-    const pavrel::ControlLayout& layout = pavrel::kControls[index];
-    SendMessageW(GetDlgItem(hwnd_, ControlId(index)), WM_SETFONT,
-                 reinterpret_cast<WPARAM>(fonts_[static_cast<int>(layout.font)]), TRUE);
+    const HFONT font = fonts_[static_cast<int>(pavrel::kControls[index].font)];
+    SendMessageW(GetDlgItem(hwnd_, ControlId(index)), WM_SETFONT, reinterpret_cast<WPARAM>(font),
+                 TRUE);
   }
   FitResult();
   if (tooltip_ != nullptr) FitTooltip();
@@ -357,7 +391,7 @@ void Form1::LayOut(UINT dpi) {
 // Label3 as tall as its record needs, up to what the monitor's work area can hold.
 void Form1::FitResult() {
   const int dpi = static_cast<int>(dpi_);
-  const auto scale = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
+  const auto scale = [this](int pixels) { return Scale(pixels, dpi_); };
   int result_height = 0;  // at 96 dpi
   if (all_codes_) {
     // Measured as the static control wraps its text.
@@ -379,10 +413,9 @@ void Form1::FitResult() {
     result_height = std::min(static_cast<int>(text.bottom * 96 + dpi - 1) / dpi,
                              pavrel::kControls[pavrel::kResultLabel].box.height + room);
   }
-  RECT frame{0, 0, scale(pavrel::kClientWidth), scale(pavrel::GrownClientHeight(result_height))};
-  AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi_);
-  SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  result_height_ = result_height;
+  const SIZE size = WindowSizeFor(dpi_, result_height);
+  SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   for (int index = 0; index < static_cast<int>(std::size(pavrel::kControls)); ++index) {
     const pavrel::Box box = pavrel::GrownBox(index, result_height);
     MoveWindow(GetDlgItem(hwnd_, ControlId(index)), scale(box.left), scale(box.top),
@@ -399,22 +432,14 @@ void Form1::FitTooltip() {
   SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, MulDiv(400, static_cast<int>(dpi_), 96));
 }
 
-// Holds the query box to one character, whatever brought the text in (typing, a paste, an input
-// method's phrase). The edit control counts in UTF-16 units, the rule in characters.
-void Form1::KeepOneCharacter() {
-  if (keeping_one_) return;
-  const std::wstring text = WindowText(text1_);
-  DWORD caret = 0;
-  SendMessageW(text1_, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
-  const std::u32string after = FromUtf16(text);
-  const pavrel::QueryBoxText kept = pavrel::KeepOneCharacter(
-      query_, after, FromUtf16(std::wstring_view(text).substr(0, caret)).size());
-  query_ = kept.text;
-  if (kept.text == after) return;
-  keeping_one_ = true;
-  SetWindowTextW(text1_, ToUtf16(kept.text).c_str());
-  keeping_one_ = false;
-  SetQuerySelection(static_cast<int>(kept.caret), 0);
+// Runs one lookup, and tells screen readers once of the caption it leaves, however often it set
+// it on the way (to 无法查询 for each record that did not match). A lookup that runs while this
+// one waits in its message box has its own announcement.
+void Form1::Lookup() {
+  const bool outer_result_set = std::exchange(result_set_, false);
+  pavrel::RunLookup(*this);
+  if (result_set_) MarkLiveRegionChanged(label3_);
+  result_set_ = outer_result_set;
 }
 
 std::u32string Form1::GetQueryText() { return FromUtf16(WindowText(text1_)); }
@@ -424,7 +449,7 @@ void Form1::SetResultText(const std::u32string& text) {
   SetWindowTextW(label3_, result_.c_str());
   if (all_codes_) FitResult();
   ShowRecordAsTooltip();
-  MarkLiveRegionChanged(label3_);
+  result_set_ = true;
 }
 
 // Label3 cuts a long record off at its edge; its tooltip shows the whole of it. The tooltip is

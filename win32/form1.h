@@ -17,6 +17,7 @@
 
 #include "lookup/form_layout.h"
 #include "lookup/window_operations.h"
+#include "win32/window_icons.h"
 
 // Control identifiers: a control's index in pavrel::kControls, plus 101. Command1 is the
 // window's default button.
@@ -39,9 +40,9 @@ class Form1 : public pavrel::WindowOperations {
   ~Form1() override;
 
   // Creates the window and its controls with the menu's choices as remembered, makes the window
-  // topmost and shows it, and puts the focus in the query box. Returns the window, or nullptr if
-  // it could not be made.
-  HWND Create(HINSTANCE instance);
+  // topmost and shows it as `show` says (WinMain's nCmdShow), and puts the focus in the query
+  // box. Returns the window, or nullptr if it could not be made.
+  HWND Create(HINSTANCE instance, int show = SW_SHOWNORMAL);
 
   std::u32string GetQueryText() override;
   void SetResultText(const std::u32string& text) override;
@@ -63,6 +64,7 @@ class Form1 : public pavrel::WindowOperations {
   void OnActivate(HWND hwnd, UINT state, HWND other, BOOL minimized);
   void OnNcDestroy(HWND hwnd);
   void OnDpiChanged(HWND hwnd, UINT dpi, const RECT& suggested);
+  void OnSettingChange(UINT setting);
   void OnSysCommand(HWND hwnd, UINT command, int x, int y);
   void OnContextMenu(HWND hwnd, HWND control, int x, int y);
   void ChooseMenuItem(pavrel::MenuItemIndex item);
@@ -70,10 +72,10 @@ class Form1 : public pavrel::WindowOperations {
   void OnClipboardUpdate();
   void CloseMessageBox();
 
-  void LayOut(UINT dpi);
+  void Lookup();
+  void SetFonts();
   void FitResult();
   void FitTooltip();
-  void KeepOneCharacter();
   void ShowRecordAsTooltip();
 
   HWND hwnd_ = nullptr;
@@ -83,11 +85,12 @@ class Form1 : public pavrel::WindowOperations {
   HWND last_focus_ = nullptr;  // the control to give the focus back to on reactivation
   UINT dpi_ = 96;              // the scale of the layout
   HFONT fonts_[std::size(pavrel::kFonts)] = {};  // by pavrel::FontRole
+  WindowIcons icons_;                            // the title bar's and the taskbar's, for dpi_
   std::wstring result_;                          // Label3's caption, also the tooltip's text
-  std::u32string query_;                         // the query box's last accepted text
-  bool keeping_one_ = false;       // set while KeepOneCharacter rewrites the query box
+  bool result_set_ = false;        // set by SetResultText: the lookup changed the caption
   bool follow_clipboard_ = false;  // the window listens to the clipboard
   bool all_codes_ = false;         // Label3 grows to show the whole record
+  int result_height_ = 0;          // Label3's height at 96 dpi while it grows, else 0
   bool message_open_ = false;      // the message box is open
   bool message_shown_ = false;     // set by ShowMessage: the lookup failed
   int clipboard_tries_ = 0;        // reads of the newest copy that found the clipboard open

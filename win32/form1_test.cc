@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <imm.h>
 
 #include <string>
 #include <thread>
@@ -23,8 +24,8 @@ constexpr char kTable[] = "\xD7\xD6 pbf\r\n\xB9\xA4 aaaa\r\n";
 int boxes = 0;
 
 void CALLBACK CloseMessageBox(HWND, UINT, UINT_PTR, DWORD) {
-  const HWND box = FindWindowW(L"#32770", nullptr);
-  if (box != nullptr && IsWindowVisible(box)) ++boxes, SendMessageW(box, WM_COMMAND, IDOK, 0);
+  for (const HWND box : DialogsOf(GetCurrentThreadId()))
+    ++boxes, SendMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
 // Input played into the window over the table, and what the window shows afterwards.
@@ -42,7 +43,10 @@ const struct {
     {L"字\x1b", L"字", L"", 1, 1},                // Escape closes nothing
     {L"\U00020000$x", L"\U00020000", L"", 0, 0},  // a surrogate pair is one
     {L"\U00020000\r", L"\U00020000", L"无法查询", 0, 2},
-    {L"字\r\1", L"甲", L"字 pbf", 1, 1},  // a paste keeps its first
+    {L"字\r\x16", L"甲", L"字 pbf", 1, 1},  // a paste (Ctrl+V) keeps its first
+    {L"字\r\1", L"甲", L"字 pbf", 1, 1},    // so does an input method's phrase
+    {L"\2", L"甲", L"", 1, 1},              // also when it arrives as characters
+    {L"字工\x1a", L"", L"", 0, 0},          // Ctrl+Z undoes 字 after 工 was refused
 };
 
 TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
@@ -57,16 +61,21 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
   ASSERT_NE(window, nullptr);
   const auto control = [&](int id) { return GetDlgItem(window, id); };
   // Posts the script and dispatches it as the program's message loop does. Enter, Tab, Escape,
-  // Space and Home (whose characters are their key codes; Home's is $) are pressed, \1 pastes two
-  // characters; any other character is typed.
+  // Space and Home (whose characters are their key codes; Home's is $) are pressed; an input
+  // method gives 甲乙 as one result at \1, as characters at \2; any other character is typed.
   const auto play = [&](const std::wstring& script) {
     const UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseMessageBox);
     for (const wchar_t c : script + L'\0') {
       if (std::wstring_view(L"\r\t\x1b $").find(c) != std::wstring_view::npos) {
         PostMessageW(GetFocus(), WM_KEYDOWN, c, 1);
         PostMessageW(GetFocus(), WM_KEYUP, c, 0xC0000001);
-      } else if (c == L'\1') {  // as a paste or an input method's phrase arrives
-        SendMessageW(control(kText1Id), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"甲乙"));
+      } else if (c == L'\1') {
+        const HIMC context = ImmGetContext(GetFocus());
+        ImmSetCompositionStringW(context, SCS_SETSTR, const_cast<wchar_t*>(L"甲乙"), 4, nullptr, 0);
+        ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_COMPLETE, 0);
+        ImmReleaseContext(GetFocus(), context);
+      } else if (c == L'\2') {
+        for (const wchar_t unit : {L'甲', L'乙'}) PostMessageW(GetFocus(), WM_IME_CHAR, unit, 1);
       } else if (c != L'\0') {
         PostMessageW(GetFocus(), WM_CHAR, c, 1);
       }
@@ -78,6 +87,9 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
   play(L"");
   EXPECT_TRUE(IsWindowVisible(window));
   EXPECT_EQ(GetFocus(), control(kText1Id));
+  // Screen readers name the query box by the static control before it in z-order.
+  EXPECT_EQ(GetWindow(control(kText1Id), GW_HWNDPREV), control(ControlId(pavrel::kPromptLabel)));
+  Copy(other, L"甲乙\r\n丙");  // for the pastes
   for (const auto& c : kFlowCases) {
     SetWindowTextW(control(kText1Id), L"");
     SetWindowTextW(control(kLabel3Id), L"");
@@ -110,16 +122,40 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
   play(L"\t工\r");  // from the button, which has the keyboard
   EXPECT_EQ(TextOf(tip), L"工 aaaa");
 
-  // Moved to a monitor at 144 dpi: the controls and their fonts grow by half, the client area as
-  // well (taller, as the caption here keeps its 96-dpi height).
+  // Moved to a monitor at 144 dpi, in one move to the rectangle that Windows suggests, the client
+  // area, controls, fonts and icons grow by half (taller: Wine's caption stays at 96 dpi).
   const auto scale = [](int pixels) { return MulDiv(pixels, 3, 2); };
-  box = {40, 50, 500, 300};  // where Windows suggests
-  SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&box));
+  const auto icon_width = [&](WPARAM which) {  // its bitmaps may leak in a test
+    ICONINFO info{};
+    BITMAP bitmap{};
+    GetIconInfo(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, which, 0)), &info);
+    return GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap) ? bitmap.bmWidth : 0L;
+  };
+  SIZE size{};
+  ASSERT_TRUE(SendMessageW(window, WM_GETDPISCALEDSIZE, 144, reinterpret_cast<LPARAM>(&size)));
+  const RECT suggested{40, 50, 40 + size.cx, 50 + size.cy};
+  SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  GetWindowRect(window, &box);
+  EXPECT_TRUE(EqualRect(&box, &suggested));
   GetClientRect(window, &box);
   EXPECT_EQ(box.right, scale(pavrel::kClientWidth));
   EXPECT_GE(box.bottom, scale(pavrel::kClientHeight));
+  EXPECT_EQ(icon_width(ICON_SMALL), GetSystemMetricsForDpi(SM_CXSMICON, 144));
+  EXPECT_EQ(icon_width(ICON_BIG), GetSystemMetricsForDpi(SM_CXICON, 144));
+  // The window font is the message font at that DPI, also once the user has changed it (here for
+  // this session only); the Song face is SimSun.
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+  NONCLIENTMETRICSW changed = metrics;
+  changed.lfMessageFont.lfHeight -= 3;
+  SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof(changed), &changed, 0);
+  SendMessageW(window, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+  SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(changed), &changed, 0, 144);
+  SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
   for (int index = 0; index < static_cast<int>(std::size(pavrel::kControls)); ++index) {
     const pavrel::ControlLayout& layout = pavrel::kControls[index];
+    const pavrel::FontStyle& style = FontOf(layout.font);
     GetWindowRect(control(ControlId(index)), &box);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&box), 2);
     LOGFONTW font{};
@@ -127,9 +163,12 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
                sizeof(font), &font);
     EXPECT_EQ(
         std::vector<LONG>(
-            {box.left, box.top, box.right - box.left, box.bottom - box.top, -font.lfHeight}),
+            {box.left, box.top, box.right - box.left, box.bottom - box.top, font.lfHeight}),
         std::vector<LONG>({scale(layout.box.left), scale(layout.box.top), scale(layout.box.width),
-                           scale(layout.box.height), scale(FontOf(layout.font).pixels)}))
+                           scale(layout.box.height),
+                           style.song ? -scale(style.pixels) : changed.lfMessageFont.lfHeight}))
+        << layout.name;
+    EXPECT_STREQ(font.lfFaceName, style.song ? L"SimSun" : changed.lfMessageFont.lfFaceName)
         << layout.name;
   }
 

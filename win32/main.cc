@@ -24,13 +24,13 @@ std::vector<std::string> Arguments() {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   const pavrel::CommandLine command_line =
       pavrel::ParseCommandLine(WithWindowsSwitches(Arguments()));
   // A window program has no console: the usage, the version, an error or a lookup shows in a box.
   if (const std::optional<int> status = ReplyInBox(command_line)) return *status;
   Form1 form;
-  const HWND window = form.Create(instance);
+  const HWND window = form.Create(instance, show);
   if (window == nullptr) return 1;
   // An option switches its mode on for this run; otherwise the remembered choice holds.
   if (command_line.follow_clipboard) form.SetFollowClipboard(true);

@@ -9,6 +9,8 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "win32/form1.h"
 
@@ -18,6 +20,20 @@ inline std::wstring TextOf(HWND hwnd) {
   SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 2000,
                       nullptr);
   return text;
+}
+
+// The visible dialogs, such as message boxes, of one thread: the program's, never another's.
+inline std::vector<HWND> DialogsOf(DWORD thread) {
+  std::vector<HWND> dialogs;
+  const auto add = [](HWND hwnd, LPARAM found) -> BOOL {
+    wchar_t name[8] = {};
+    GetClassNameW(hwnd, name, 8);
+    auto& dialogs = *reinterpret_cast<std::vector<HWND>*>(found);
+    if (std::wstring_view(name) == L"#32770" && IsWindowVisible(hwnd)) dialogs.push_back(hwnd);
+    return TRUE;
+  };
+  EnumThreadWindows(thread, add, reinterpret_cast<LPARAM>(&dialogs));
+  return dialogs;
 }
 
 // Dispatches this thread's messages, through `form`'s dialog keys as the program does, until
