@@ -1,6 +1,8 @@
 #include "lookup/command_line.h"
 
 #include <cstddef>
+#include <optional>
+#include <string_view>
 
 namespace pavrel {
 

@@ -58,12 +58,6 @@ HFONT MakeFont(const pavrel::FontStyle& style, UINT dpi) {
                      DEFAULT_PITCH | FF_DONTCARE, L"SimSun");
 }
 
-std::wstring WindowText(HWND hwnd) {
-  std::wstring text(GetWindowTextLengthW(hwnd) + 1, L'\0');
-  text.resize(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size())));
-  return text;
-}
-
 // While another program has the clipboard open, a copy is read again this often, this many times.
 constexpr UINT kClipboardRetryMilliseconds = 50;
 constexpr int kClipboardTries = 20;
@@ -337,6 +331,12 @@ void Form1::OnClipboardUpdate() {
     return;
   }
   if (!character) return;
+  // The character as UTF-16, without allocating: a copy that cannot be looked up changes nothing.
+  wchar_t text[3] = {static_cast<wchar_t>(*character)};
+  if (*character > 0xFFFF) {
+    text[0] = static_cast<wchar_t>(0xD800 + ((*character - 0x10000) >> 10));
+    text[1] = static_cast<wchar_t>(0xDC00 + ((*character - 0x10000) & 0x3FF));
+  }
   try {
     SetWindowTextW(text1_, text);
     message_shown_ = false;
