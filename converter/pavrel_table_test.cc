@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "converter/cp936_encoder.h"
+#include "lookup/cp936_encoder.h"
 #include "converter/progress.h"
 #include "gtest/gtest.h"
 #include "lookup/cp936.h"

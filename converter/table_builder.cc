@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "converter/cp936_encoder.h"
+#include "lookup/cp936_encoder.h"
 
 namespace pavrel {
 namespace {

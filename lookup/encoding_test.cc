@@ -1,0 +1,78 @@
+// The table's decoders and encoders against glibc's iconv, an implementation of their own.
+
+#include <iconv.h>
+
+#include <string>
+
+#include "gtest/gtest.h"
+#include "lookup/gb18030.h"
+#include "lookup/table_encoding.h"
+#include "lookup/utf8_char.h"
+
+namespace pavrel {
+namespace {
+
+// `bytes` decoded by iconv from `encoding`, as code points; empty if iconv rejects them.
+std::u32string Iconv(const char* encoding, std::string bytes) {
+  const iconv_t convert = iconv_open("UTF-32LE", encoding);
+  EXPECT_NE(convert, reinterpret_cast<iconv_t>(-1)) << "iconv has no " << encoding;
+  std::u32string out(bytes.size(), 0);
+  char* in = bytes.data();
+  char* to = reinterpret_cast<char*>(out.data());
+  std::size_t in_left = bytes.size(), out_left = out.size() * 4;
+  const bool ok = iconv(convert, &in, &in_left, &to, &out_left) != static_cast<std::size_t>(-1);
+  iconv_close(convert);
+  out.resize(out.size() - out_left / 4);
+  return ok && in_left == 0 ? out : U"";
+}
+
+std::u32string Folded(std::u32string text) {
+  for (char32_t& c : text) c = FoldPrivateUse(c);
+  return text;
+}
+
+// Every character of the Basic Multilingual Plane and every 7th beyond: our GB18030 bytes
+// decode to it (or its twin) with our decoder and with iconv, and our UTF-8 bytes decode back
+// with both. The euro sign is left out, as its byte 0x80 is code page 936's alone.
+TEST(EncodingTest, EveryCharacterEncodesAndDecodesAsIconvDoes) {
+  std::string gb18030, utf8;
+  std::u32string characters;
+  for (char32_t c = 0; c <= 0x10FFFF; c += c < 0x10000 ? 1 : 7) {
+    if ((c >= 0xD800 && c <= 0xDFFF) || c == U'€') continue;
+    characters += c;
+    ASSERT_TRUE(EncodeGb18030(c, gb18030)) << std::hex << static_cast<unsigned>(c);
+    EncodeUtf8Char(c, utf8);
+  }
+  // Compared whole, without printing a million characters.
+  EXPECT_TRUE(Folded(DecodeText(TableEncoding::kGb18030, gb18030)) == Folded(characters));
+  EXPECT_TRUE(Folded(Iconv("GB18030", gb18030)) == Folded(characters));
+  EXPECT_TRUE(DecodeText(TableEncoding::kUtf8, utf8) == characters);
+  EXPECT_TRUE(Iconv("UTF-8", utf8) == characters);
+}
+
+// Every four-byte sequence that iconv decodes, and every pair, decodes as there, twins folded.
+TEST(EncodingTest, EveryFourByteSequenceAndPairDecodesAsIconvDecodes) {
+  std::string sequence(4, 0);
+  for (unsigned pointer = 0; pointer < 1237576; pointer += pointer < 39420 ? 1 : 97) {
+    sequence = {
+        static_cast<char>(0x81 + pointer / 12600), static_cast<char>(0x30 + pointer / 1260 % 10),
+        static_cast<char>(0x81 + pointer / 10 % 126), static_cast<char>(0x30 + pointer % 10)};
+    const std::u32string expected = Iconv("GB18030", sequence);
+    if (expected.empty()) continue;
+    EXPECT_EQ(Folded(DecodeText(TableEncoding::kGb18030, sequence)), Folded(expected)) << pointer;
+  }
+  for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+    for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+      if (trail == 0x7F) continue;
+      const std::string pair{static_cast<char>(lead), static_cast<char>(trail)};
+      const std::u32string expected = Iconv("GB18030", pair);
+      if (!expected.empty() && (expected[0] < 0xE000 || expected[0] > 0xF8FF)) {
+        EXPECT_EQ(Folded(DecodeText(TableEncoding::kGb18030, pair)), Folded(expected))
+            << lead << " " << trail;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pavrel
