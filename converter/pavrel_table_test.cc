@@ -13,8 +13,6 @@
 
 #include "converter/progress.h"
 #include "gtest/gtest.h"
-#include "lookup/cp936.h"
-#include "lookup/cp936_encoder.h"
 #include "lookup/record_file.h"
 #include "lookup/table_encoding.h"
 #include "lookup/test_files.h"
@@ -253,19 +251,6 @@ TEST(PavrelTableTest, DefaultTableListsTheDictionary) {
   }
   EXPECT_GT(table.size(), 70000u);
   EXPECT_TRUE(table == expected) << table.size() << " records, " << expected.size() << " expected";
-}
-
-TEST(PavrelTableTest, EncoderInvertsTheDecoder) {
-  for (unsigned first = 0; first <= 0xFF; ++first) {
-    for (unsigned second = 0; second <= (IsCp936LeadByte(first) ? 0xFF : 0); ++second) {
-      std::string bytes(1, static_cast<char>(first));
-      if (IsCp936LeadByte(first)) bytes += static_cast<char>(second);
-      const std::u32string text = DecodeCp936(bytes);
-      if (text.size() != 1 || text[0] == U'\uFFFD') continue;
-      std::string encoded;
-      EXPECT_TRUE(EncodeCp936(text[0], encoded) && encoded == bytes) << first << " " << second;
-    }
-  }
 }
 
 }  // namespace

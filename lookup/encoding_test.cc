@@ -33,7 +33,8 @@ std::u32string Folded(std::u32string text) {
 
 // Every character of the Basic Multilingual Plane and every 7th beyond: our GB18030 bytes
 // decode to it (or its twin) with our decoder and with iconv, and our UTF-8 bytes decode back
-// with both. The euro sign is left out, as its byte 0x80 is code page 936's alone.
+// with both. So every pair and four-byte sequence we write decodes as iconv decodes it. The euro
+// sign is left out, as its byte 0x80 is code page 936's alone.
 TEST(EncodingTest, EveryCharacterEncodesAndDecodesAsIconvDoes) {
   std::string gb18030, utf8;
   std::u32string characters;
@@ -48,30 +49,6 @@ TEST(EncodingTest, EveryCharacterEncodesAndDecodesAsIconvDoes) {
   EXPECT_TRUE(Folded(Iconv("GB18030", gb18030)) == Folded(characters));
   EXPECT_TRUE(DecodeText(TableEncoding::kUtf8, utf8) == characters);
   EXPECT_TRUE(Iconv("UTF-8", utf8) == characters);
-}
-
-// Every four-byte sequence that iconv decodes, and every pair, decodes as there, twins folded.
-TEST(EncodingTest, EveryFourByteSequenceAndPairDecodesAsIconvDecodes) {
-  std::string sequence(4, 0);
-  for (unsigned pointer = 0; pointer < 1237576; pointer += pointer < 39420 ? 1 : 97) {
-    sequence = {
-        static_cast<char>(0x81 + pointer / 12600), static_cast<char>(0x30 + pointer / 1260 % 10),
-        static_cast<char>(0x81 + pointer / 10 % 126), static_cast<char>(0x30 + pointer % 10)};
-    const std::u32string expected = Iconv("GB18030", sequence);
-    if (expected.empty()) continue;
-    EXPECT_EQ(Folded(DecodeText(TableEncoding::kGb18030, sequence)), Folded(expected)) << pointer;
-  }
-  for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
-    for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
-      if (trail == 0x7F) continue;
-      const std::string pair{static_cast<char>(lead), static_cast<char>(trail)};
-      const std::u32string expected = Iconv("GB18030", pair);
-      if (!expected.empty() && (expected[0] < 0xE000 || expected[0] > 0xF8FF)) {
-        EXPECT_EQ(Folded(DecodeText(TableEncoding::kGb18030, pair)), Folded(expected))
-            << lead << " " << trail;
-      }
-    }
-  }
 }
 
 }  // namespace

@@ -13,96 +13,46 @@
 #include "lookup/gb18030.h"
 #include "lookup/lookup_command.h"
 #include "lookup/record_file.h"
+#include "lookup/table_encoding.h"
+#include "lookup/utf8_char.h"
 
 namespace pavrel {
 
-// Unicode's table of well-formed UTF-8: per lead byte, the range of each further byte.
-struct Utf8Row {
-  unsigned char lead_low, lead_high;
-  std::pair<unsigned char, unsigned char> next[3];
-  int length;
-};
-inline constexpr Utf8Row kUtf8Rows[] = {
-    {0x00, 0x7F, {}, 1},
-    {0xC2, 0xDF, {{0x80, 0xBF}}, 2},
-    {0xE0, 0xE0, {{0xA0, 0xBF}, {0x80, 0xBF}}, 3},
-    {0xE1, 0xEC, {{0x80, 0xBF}, {0x80, 0xBF}}, 3},
-    {0xED, 0xED, {{0x80, 0x9F}, {0x80, 0xBF}}, 3},
-    {0xEE, 0xEF, {{0x80, 0xBF}, {0x80, 0xBF}}, 3},
-    {0xF0, 0xF0, {{0x90, 0xBF}, {0x80, 0xBF}, {0x80, 0xBF}}, 4},
-    {0xF1, 0xF3, {{0x80, 0xBF}, {0x80, 0xBF}, {0x80, 0xBF}}, 4},
-    {0xF4, 0xF4, {{0x80, 0x8F}, {0x80, 0xBF}, {0x80, 0xBF}}, 4},
-};
-
-// How many bytes at `at` follow a row of the table (all of them for a character), and the
-// row's length; 0 and 1 for a byte that starts no character.
-inline std::pair<int, int> MatchUtf8(std::string_view bytes, std::size_t at) {
-  for (const Utf8Row& row : kUtf8Rows) {
-    const auto lead = static_cast<unsigned char>(bytes[at]);
-    if (lead < row.lead_low || lead > row.lead_high) continue;
-    int matched = 1;
-    while (matched < row.length && at + matched < bytes.size()) {
-      const auto b = static_cast<unsigned char>(bytes[at + matched]);
-      if (b < row.next[matched - 1].first || b > row.next[matched - 1].second) break;
-      ++matched;
-    }
-    return {matched, row.length};
-  }
-  return {0, 1};
+// Whether `bytes` is valid UTF-8: whether it decodes and encodes back to itself.
+inline bool IsValidUtf8(std::string_view bytes) {
+  std::string again;
+  for (const char32_t c : DecodeText(TableEncoding::kUtf8, bytes)) EncodeUtf8Char(c, again);
+  return again == bytes;
 }
 
-// The table's characters: UTF-8 after its byte order mark, or when its first 64 KiB are valid
-// UTF-8 (a character cut by their end included) with a character of several bytes; else code
-// page 936 with GB18030's four-byte sequences.
-// `bytes` loses the byte order mark.
+// Whether a table is UTF-8: after its byte order mark, which `bytes` then loses, or when its
+// first 64 KiB are valid UTF-8 (a character cut by their end included: some trail bytes make it
+// whole) with a character of several bytes.
 inline bool ReferenceIsUtf8(std::string_view& bytes) {
   constexpr std::size_t kBlock = 64 * 1024;
-  bool multibyte = false, valid = true;
   if (bytes.starts_with("\xEF\xBB\xBF")) {
     bytes.remove_prefix(3);
     return true;
   }
-  for (std::size_t at = 0; valid && at < std::min(bytes.size(), kBlock);) {
-    const auto [matched, length] = MatchUtf8(bytes.substr(0, kBlock), at);
-    valid = matched == length || (at + matched == kBlock && bytes.size() > kBlock && matched);
-    multibyte |= matched == length && length > 1;
-    at += std::max(matched, 1);
-  }
-  return valid && multibyte;
-}
-
-inline std::u32string ReferenceText(std::string_view bytes, bool utf8) {
-  std::u32string text;
-  for (std::size_t at = 0; at < bytes.size();) {
-    const auto b = [&](std::size_t i) {
-      return static_cast<unsigned char>(at + i < bytes.size() ? bytes[at + i] : 0);
-    };
-    if (utf8) {
-      const auto [matched, length] = MatchUtf8(bytes, at);
-      char32_t c = b(0) & (0xFF >> (length + (length > 1)));
-      for (int i = 1; i < length; ++i) c = c << 6 | (b(i) & 0x3F);
-      text.push_back(matched == length ? c : U'\uFFFD');
-      at += std::max(matched, 1);
-    } else if (IsCp936LeadByte(b(0)) && IsCp936TrailByte(b(1))) {
-      text.push_back(DecodeCp936Pair(b(0), b(1)));
-      at += 2;
-    } else if (IsCp936LeadByte(b(0)) && IsGb18030Digit(b(1)) && IsCp936LeadByte(b(2)) &&
-               IsGb18030Digit(b(3))) {
-      const unsigned char four[] = {b(0), b(1), b(2), b(3)};
-      text.push_back(DecodeGb18030Four(four));
-      at += 4;
-    } else {
-      text.push_back(DecodeCp936Byte(b(0)));
-      at += 1;
+  const std::string_view block = bytes.substr(0, kBlock);
+  for (int cut = 0; cut < 4 && (cut == 0 || bytes.size() > kBlock); ++cut) {
+    for (const char fill : {'\x80', '\x90', '\xA0'}) {
+      const std::string whole = std::string(block) + std::string(cut, fill);
+      const std::u32string text = DecodeText(TableEncoding::kUtf8, whole);
+      const auto is_multibyte = [](char32_t c) { return c >= 0x80; };
+      if (IsValidUtf8(whole) && std::any_of(text.begin(), text.end() - (cut > 0), is_multibyte)) {
+        return true;
+      }
     }
   }
-  return text;
+  return false;
 }
 
 // The records of `bytes`, in UTF-8 or not.
 inline std::vector<std::u32string> ReferenceRecordsIn(std::string_view bytes, bool utf8) {
   constexpr char32_t kEnd = 0xFFFFFFFF;
-  const std::u32string text = ReferenceText(bytes, utf8);
+  const std::u32string text =
+      DecodeText(utf8 ? TableEncoding::kUtf8 : TableEncoding::kGb18030, bytes);
   std::size_t at = 0;
   const auto peek = [&]() -> char32_t { return at == text.size() ? kEnd : text[at]; };
   const auto is_delimiter = [](char32_t c) { return c == U',' || c == U'\r' || c == U'\n'; };
