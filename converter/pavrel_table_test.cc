@@ -218,20 +218,15 @@ TEST(PavrelTableTest, ProgressOnlyOnATerminalAfterASecond) {
 // not start with z, in the order they first come, each with its distinct codes: the dictionary
 // read here the plain way (text and code columns after the header, which says so).
 TEST(PavrelTableTest, DefaultTableListsTheDictionary) {
-  std::vector<std::pair<std::u32string, std::set<std::u32string>>> expected;
+  using Records = std::vector<std::pair<std::u32string, std::set<std::u32string>>>;
+  Records expected, table;
   std::map<std::u32string, std::size_t> row_of;
   std::istringstream dictionary(ReadFile(PAVREL_DEFAULT_DICTIONARY));
   ASSERT_NE(dictionary.str().find("columns:\n  - text\n  - code\n"), std::string::npos);
-  ASSERT_NE(dictionary.str().find("exclude_patterns:\n    - '^z.*$'\n"), std::string::npos);
-  bool in_header = false, after_header = false;
-  for (std::string line; std::getline(dictionary, line);) {
-    if (!after_header) {
-      in_header = in_header || line == "---";
-      after_header = in_header && line == "...";
-      continue;
-    }
+  bool body = false;  // past the header's last line, "..."
+  for (std::string line; std::getline(dictionary, line); body = body || line == "...") {
     const std::size_t tab = line.find('\t');
-    if (line.empty() || line[0] == '#' || tab == std::string::npos) continue;
+    if (!body || line.starts_with("#") || tab == std::string::npos) continue;
     const std::u32string text = DecodeText(TableEncoding::kUtf8, line.substr(0, tab));
     const std::string code = line.substr(tab + 1, line.find('\t', tab + 1) - tab - 1);
     if (text.size() != 1 || code.empty() || code[0] == 'z') continue;
@@ -239,17 +234,15 @@ TEST(PavrelTableTest, DefaultTableListsTheDictionary) {
     if (is_new) expected.push_back({text, {}});
     expected[it->second].second.insert(DecodeText(TableEncoding::kUtf8, code));
   }
-  std::vector<std::pair<std::u32string, std::set<std::u32string>>> table;
   RecordFile file = OpenRecordFile(PAVREL_DEFAULT_TABLE);
   while (!AtEnd(file)) {
     const std::u32string record = ReadRecord(file);
-    std::set<std::u32string> codes;
+    table.push_back({record.substr(0, 1), {}});
     for (std::size_t at = 1; at < record.size(); at = record.find(U' ', at + 1)) {
-      codes.insert(record.substr(at + 1, record.find(U' ', at + 1) - at - 1));
+      table.back().second.insert(record.substr(at + 1, record.find(U' ', at + 1) - at - 1));
     }
-    table.push_back({record.substr(0, 1), codes});
   }
-  EXPECT_GT(table.size(), 70000u);
+  ASSERT_FALSE(expected.empty());
   EXPECT_TRUE(table == expected) << table.size() << " records, " << expected.size() << " expected";
 }
 
