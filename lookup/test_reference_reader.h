@@ -9,7 +9,6 @@
 #include <string_view>
 #include <vector>
 
-#include "lookup/cp936.h"
 #include "lookup/gb18030.h"
 #include "lookup/lookup_command.h"
 #include "lookup/record_file.h"
@@ -18,16 +17,9 @@
 
 namespace pavrel {
 
-// Whether `bytes` is valid UTF-8: whether it decodes and encodes back to itself.
-inline bool IsValidUtf8(std::string_view bytes) {
-  std::string again;
-  for (const char32_t c : DecodeText(TableEncoding::kUtf8, bytes)) EncodeUtf8Char(c, again);
-  return again == bytes;
-}
-
 // Whether a table is UTF-8: after its byte order mark, which `bytes` then loses, or when its
 // first 64 KiB are valid UTF-8 (a character cut by their end included: some trail bytes make it
-// whole) with a character of several bytes.
+// whole) with a character of several bytes. Valid UTF-8 is what decodes and encodes back.
 inline bool ReferenceIsUtf8(std::string_view& bytes) {
   constexpr std::size_t kBlock = 64 * 1024;
   if (bytes.starts_with("\xEF\xBB\xBF")) {
@@ -39,10 +31,11 @@ inline bool ReferenceIsUtf8(std::string_view& bytes) {
     for (const char fill : {'\x80', '\x90', '\xA0'}) {
       const std::string whole = std::string(block) + std::string(cut, fill);
       const std::u32string text = DecodeText(TableEncoding::kUtf8, whole);
+      std::string again;
+      for (const char32_t c : text) EncodeUtf8Char(c, again);
       const auto is_multibyte = [](char32_t c) { return c >= 0x80; };
-      if (IsValidUtf8(whole) && std::any_of(text.begin(), text.end() - (cut > 0), is_multibyte)) {
+      if (again == whole && std::any_of(text.begin(), text.end() - (cut > 0), is_multibyte))
         return true;
-      }
     }
   }
   return false;
@@ -79,7 +72,7 @@ inline std::vector<std::u32string> ReferenceRecordsIn(std::string_view bytes, bo
 }
 
 inline std::vector<std::u32string> ReferenceRecords(std::string_view bytes) {
-  const bool utf8 = ReferenceIsUtf8(bytes);
+  const bool utf8 = ReferenceIsUtf8(bytes);  // drops the byte order mark first
   return ReferenceRecordsIn(bytes, utf8);
 }
 
