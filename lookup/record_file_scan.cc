@@ -173,11 +173,18 @@ int HighestBit(std::uint64_t x) { return 63 - std::countl_zero(x); }
 ScanStop SkipUnquotedRecordsWithoutKey(const char* begin, const char* end, KeyPattern key) {
   const char* const last = LastUnquotedDelimiter(begin, end);
   if (last == nullptr) return {begin, false};
-  for (const char* at = begin;
-       key.length != 0 && !ShapesRecords(key.bytes[0]) &&
-       (at = static_cast<const char*>(std::memchr(at, key.bytes[0], last - at))) != nullptr;
-       ++at) {
-    if (RestMatches(at, end, key) && BeginsRecord(begin, at)) {
+  // memchr looks for the key's last byte from 0x80: in UTF-8 the first byte is shared by most
+  // Chinese characters, and in a four-byte sequence the last is a digit. The key ends before
+  // `last`, as a delimiter is never part of it.
+  int probe = key.length - 1;
+  while (probe > 0 && key.bytes[probe] < 0x80) --probe;
+  for (const char* hit = begin + probe;
+       key.length != 0 && !ShapesRecords(key.bytes[0]) && hit < last &&
+       (hit = static_cast<const char*>(std::memchr(hit, key.bytes[probe], last - hit))) != nullptr;
+       ++hit) {
+    const char* const at = hit - probe;
+    if (std::memcmp(at, key.bytes, probe) == 0 && RestMatches(at, end, key) &&
+        BeginsRecord(begin, at)) {
       return {at, true};
     }
   }
