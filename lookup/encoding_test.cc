@@ -31,8 +31,8 @@ std::u32string FoldedIconv(const char* encoding, std::string bytes) {
 
 // Every character of the Basic Multilingual Plane and every 7th beyond: our GB18030 and UTF-8
 // bytes decode to it (or its twin) with our decoders and with iconv, so every pair and
-// four-byte sequence we write decodes as iconv decodes it. The euro sign is left out: its
-// byte 0x80 is code page 936's alone.
+// four-byte sequence we write decodes as iconv decodes it (compared whole, not to print a
+// million characters). The euro sign is left out: its byte 0x80 is code page 936's alone.
 TEST(EncodingTest, EveryCharacterEncodesAndDecodesAsIconvDoes) {
   std::string gb18030, utf8;
   std::u32string characters;
@@ -42,7 +42,6 @@ TEST(EncodingTest, EveryCharacterEncodesAndDecodesAsIconvDoes) {
     ASSERT_TRUE(EncodeGb18030(c, gb18030)) << static_cast<unsigned>(c);
     EncodeUtf8Char(c, utf8);
   }
-  // Compared whole, without printing a million characters.
   EXPECT_TRUE(Folded(DecodeText(TableEncoding::kGb18030, gb18030)) == characters);
   EXPECT_TRUE(FoldedIconv("GB18030", gb18030) == characters);
   EXPECT_TRUE(Folded(DecodeText(TableEncoding::kUtf8, utf8)) == characters);

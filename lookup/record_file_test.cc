@@ -65,7 +65,7 @@ TEST(RecordFileTest, LooksUpEveryCharacterInEveryEncoding) {
   utf8 += "\xE5\xAD\x97 pbf\r\n\xE3\x90\x80 gjgg\r\n\xF0\xA0\x80\x80 ghab\r\n";
   cp936 += "\xD7\xD6 pbf\r\n\x81\x39\xEE\x39 gjgg\r\n\x95\x32\x82\x36 ghab\r\n\xFE\x9F dxgd";
   const std::pair<std::string, std::u32string> tables[] = {
-      // and what 䶮 finds
+      // each, and what 䶮 finds
       {"\xEF\xBB\xBF" + utf8 + "\xE4\xB6\xAE dxgd\r\n", U"䶮 dxgd"},
       {utf8 + "\xE4\xB6\xAE dxgd\r\n", U"䶮 dxgd"},
       {utf8 + "\xEE\xA1\xA3 dxgd\r\n", U"\uE863 dxgd"},
@@ -84,7 +84,6 @@ TEST(RecordFileTest, LooksUpEveryCharacterInEveryEncoding) {
       RunLookup(window);
       EXPECT_EQ(window.Answer(), record) << table.size();
     }
-    EXPECT_EQ(ReadAllRecords(kTablePath).size(), 7004u);
   }
 }
 
