@@ -17,9 +17,17 @@
 
 namespace pavrel {
 
+// Whether `bytes` is valid UTF-8, what decodes to `text` and encodes back to itself.
+inline bool RoundTrips(std::string_view bytes, std::u32string& text) {
+  text = DecodeText(TableEncoding::kUtf8, bytes);
+  std::string again;
+  for (const char32_t c : text) EncodeUtf8Char(c, again);
+  return again == bytes;
+}
+
 // Whether a table is UTF-8: after its byte order mark, which `bytes` then loses, or when its
-// first 64 KiB are valid UTF-8 (a character cut by their end included: some trail bytes make it
-// whole) with a character of several bytes. Valid UTF-8 is what decodes and encodes back.
+// first 64 KiB are valid UTF-8 with a character of several bytes. Their last one to three bytes
+// may be a character cut short, which some trail bytes make whole.
 inline bool ReferenceIsUtf8(std::string_view& bytes) {
   constexpr std::size_t kBlock = 64 * 1024;
   if (bytes.starts_with("\xEF\xBB\xBF")) {
@@ -27,15 +35,21 @@ inline bool ReferenceIsUtf8(std::string_view& bytes) {
     return true;
   }
   const std::string_view block = bytes.substr(0, kBlock);
-  for (int cut = 0; cut < 4 && (cut == 0 || bytes.size() > kBlock); ++cut) {
+  const auto multibyte = [](const std::u32string& text) {
+    return std::ranges::any_of(text, [](char32_t c) { return c >= 0x80; });
+  };
+  std::u32string text, tail;
+  if (RoundTrips(block, text)) return multibyte(text);
+  for (std::size_t cut = 1; cut <= 3 && bytes.size() > kBlock; ++cut) {
+    const auto lead = static_cast<unsigned char>(block[kBlock - cut]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
     for (const char fill : {'\x80', '\x90', '\xA0'}) {
-      const std::string whole = std::string(block) + std::string(cut, fill);
-      const std::u32string text = DecodeText(TableEncoding::kUtf8, whole);
-      std::string again;
-      for (const char32_t c : text) EncodeUtf8Char(c, again);
-      const auto is_multibyte = [](char32_t c) { return c >= 0x80; };
-      if (again == whole && std::any_of(text.begin(), text.end() - (cut > 0), is_multibyte))
-        return true;
+      const std::string whole = std::string(block.substr(kBlock - cut)) +
+                                std::string(length - std::min(cut, length), fill);
+      if (cut < length && RoundTrips(whole, tail) && tail.size() == 1 &&
+          RoundTrips(block.substr(0, kBlock - cut), text)) {
+        return multibyte(text);
+      }
     }
   }
   return false;
