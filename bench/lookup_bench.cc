@@ -1,8 +1,8 @@
 // How long one lookup takes, beside the one-pass baseline (the same file read through with the
 // same buffer size, its line ends counted with memchr), on generated Wubi-like tables of 21
 // thousand, 1 million and 10 million records, the first and last also with every record quoted,
-// and on a 1 GiB table of one field. The ratio of a lookup that finds nothing to its baseline is
-// the counter vs_baseline.
+// the last also in UTF-8 and in GB18030 with four-byte keys, and on a 1 GiB table of one field. The
+// ratio of a lookup that finds nothing to its baseline is the counter vs_baseline.
 //
 // Run: build/bench/lookup_bench [--table=PATH] [--query=字] [Google Benchmark flags]
 // With --table, only that table is measured, for the query given (default: one that no table
@@ -172,6 +172,10 @@ int main(int argc, char** argv) {
       if (records == 1'000'000) continue;
       const std::string quoted = name + std::string("_quoted");
       RegisterTable(quoted, WriteWubiLikeTable(scratch.path() / quoted, records, true));
+    }
+    for (const auto& [name, encoding] : {std::pair{"wubi_10m_utf8", BenchEncoding::kUtf8},
+                                         {"wubi_10m_gb18030", BenchEncoding::kGb18030}}) {
+      RegisterTable(name, WriteWubiLikeTable(scratch.path() / name, 10'000'000, false, encoding));
     }
     const BenchTable single = WriteSingleFieldTable(scratch.path() / "single_field_1g", 1 << 30);
     CountLineEnds(single.path);  // the first read of a sparse file fills the page cache slowly

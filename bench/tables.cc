@@ -11,36 +11,49 @@
 #include <vector>
 
 #include "lookup/cp936.h"
+#include "lookup/gb18030.h"
+#include "lookup/utf8_char.h"
 
 namespace pavrel {
 
 BenchTable WriteWubiLikeTable(const std::filesystem::path& folder, std::int64_t records,
-                              bool quoted) {
+                              bool quoted, BenchEncoding encoding) {
   std::filesystem::create_directories(folder);
   BenchTable table{folder / "data.txt", {}, {}, {}};
   std::ofstream out(table.path, std::ios::binary);
   std::mt19937 random(936);
   // Keys come from the rows B0-D7 without their last column; the last record's key from row D8,
-  // so that it is found there only. The missing key shares its lead byte with many records.
+  // so that it is found there only. The missing key shares its first byte with many records:
+  // in GB18030 tables, the last character of Extension A, which no record begins with.
   std::uniform_int_distribution<int> row(0xB0, 0xD7), column(0xA1, 0xFD), letter('a', 'y'),
-      codes(1, 4);
+      codes(1, 4), extension_a(0x3400, 0x4DB4);
+  bool four_bytes = false;
   const auto write_record = [&](char lead, char trail) {
     char code[4];
     for (char& c : code) c = static_cast<char>(letter(random));
-    std::string record{lead, trail};
+    const char32_t key = four_bytes ? extension_a(random) : DecodeCp936(std::string{lead, trail})[0];
+    four_bytes = encoding == BenchEncoding::kGb18030 && !four_bytes;
+    std::string record;
+    if (encoding == BenchEncoding::kUtf8) {
+      EncodeUtf8Char(key, record);
+    } else {
+      EncodeGb18030(key, record);
+    }
     for (int length = 1, count = codes(random); length <= count; ++length) {
       record += ' ';
       record.append(code, length);
     }
     out << (quoted ? "\"" + record + "\"\r\n" : record + "\r\n");
-    return std::string{lead, trail};
+    return std::u32string(1, key);
   };
-  table.first_key = DecodeCp936(write_record(static_cast<char>(0xB0), static_cast<char>(0xA1)));
+  if (encoding == BenchEncoding::kUtf8) out << "\xEF\xBB\xBF";
+  table.first_key = write_record(static_cast<char>(0xB0), static_cast<char>(0xA1));
   for (std::int64_t i = 2; i < records; ++i) {
     write_record(static_cast<char>(row(random)), static_cast<char>(column(random)));
   }
-  table.last_key = DecodeCp936(write_record(static_cast<char>(0xD8), static_cast<char>(0xA1)));
-  table.missing_key = DecodeCp936("\xB0\xFE");
+  four_bytes = false;
+  table.last_key = write_record(static_cast<char>(0xD8), static_cast<char>(0xA1));
+  table.missing_key = encoding == BenchEncoding::kGb18030 ? U"\u4DB5" : DecodeCp936("\xB0\xFE");
   if (!out.flush()) throw std::runtime_error("could not write " + table.path.string());
   return table;
 }

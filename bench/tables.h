@@ -19,11 +19,15 @@ struct BenchTable {
   std::u32string first_key, last_key, missing_key;
 };
 
-// Writes `folder`/data.txt with `records` Wubi-like records in code page 936: a GB2312 character,
-// a space, one to four of its codes (the 1- to 4-letter prefixes of one code), CR LF. With
-// `quoted`, each record is in double quotes, as programs that quote every field write it.
+// The encodings of a generated table: code page 936; the same records in UTF-8 with a byte order
+// mark; code page 936 with every other key a four-byte GB18030 character of CJK Extension A.
+enum class BenchEncoding { kCp936, kUtf8, kGb18030 };
+
+// Writes `folder`/data.txt with `records` Wubi-like records: a GB2312 character, a space, one to
+// four of its codes (the 1- to 4-letter prefixes of one code), CR LF. With `quoted`, each record
+// is in double quotes, as programs that quote every field write it.
 BenchTable WriteWubiLikeTable(const std::filesystem::path& folder, std::int64_t records,
-                              bool quoted = false);
+                              bool quoted = false, BenchEncoding encoding = BenchEncoding::kCp936);
 
 // Writes `folder`/data.txt as a sparse file of `bytes` zero bytes: one field without delimiters.
 BenchTable WriteSingleFieldTable(const std::filesystem::path& folder, std::int64_t bytes);

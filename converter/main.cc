@@ -27,6 +27,7 @@ struct Options {
   bool verbose = false;                       // list the first entries left out
   bool help = false;                          // print the help and do nothing else
   bool version = false;                       // print the version and do nothing else
+  TableOutput encoding = TableOutput::kUtf8;  // the table's encoding
   std::filesystem::path input;                // the dictionary to convert; "-": standard input
   std::filesystem::path output = "data.txt";  // the table to write; "-": standard output
 };
@@ -35,7 +36,7 @@ struct Options {
 constexpr std::size_t kListedLeftOut = 10;
 
 void Usage(std::ostream& out) {
-  out << R"(Usage: pavrel-table [--force] [--verbose] INPUT [OUTPUT]
+  out << R"(Usage: pavrel-table [--force] [--verbose] [--encoding ENCODING] INPUT [OUTPUT]
        pavrel-table --help | --version
 
 Makes a lookup table for Pavrel from a Wubi dictionary INPUT and writes it to OUTPUT (by default
@@ -60,13 +61,15 @@ standard output. The kind of INPUT is recognised by its content:
 Text may be UTF-8 (with or without a byte order mark), UTF-16 with a byte order mark, or code
 page 936 when it is not valid UTF-8. Blank lines and lines that start with # are skipped.
 
-The table is code page 936 text with CR LF line ends: one line per single character, in the
-order in which the characters first appear, holding the character and its distinct codes,
-longest first, each after one space (for example "字 pbf pb"). Left out, and counted by reason,
-are entries without a text or a code, phrases (texts that are not one character), characters
-that code page 936 cannot encode or that the lookup would read as field syntax (a comma, double
-quote, space or control character), codes the dictionary excludes, and codes that hold such a
-character or are longer than 32 characters.
+The table is text with CR LF line ends: one line per single character, in the order in which
+the characters first appear, holding the character and its distinct codes, longest first, each
+after one space (for example "字 pbf pb"). Its ENCODING is utf-8 (the default: UTF-8 with a byte
+order mark, which every character fits), gb18030 (code page 936, and GB18030's four-byte
+sequences for the characters it lacks) or cp936 (code page 936 alone, as Pavrel 0.1 wrote it).
+Left out, and counted by reason, are entries without a text or a code, phrases (texts that are
+not one character), characters that the ENCODING cannot hold or that the lookup would read as
+field syntax (a comma, double quote, space or control character), codes the dictionary
+excludes, and codes that hold such a character or are longer than 32 characters.
 
 OUTPUT is replaced at once, never half written; an existing OUTPUT is kept unless --force is
 given, and a replaced one keeps its permissions (a symbolic link stays and its file is
@@ -74,6 +77,8 @@ replaced). A device or pipe, such as /dev/stdout, is written into, never replace
 goes to standard error, and on a terminal a progress line while a large INPUT is read.
 
 Options:
+  --encoding ENCODING
+              write the table in utf-8 (the default), gb18030 or cp936
   --force     replace OUTPUT if it exists
   --verbose   also list the first )"
       << kListedLeftOut << R"( entries left out, with their line numbers
@@ -96,6 +101,18 @@ std::optional<Options> ParseOptions(int argc, char* argv[]) {
     const std::string_view arg = argv[i];
     if (!only_names && arg == "--") {
       only_names = true;
+    } else if (!only_names && arg == "--encoding") {
+      const std::string_view name = i + 1 < argc ? argv[++i] : "";
+      if (name == "utf-8" || name == "utf8") {
+        options.encoding = TableOutput::kUtf8;
+      } else if (name == "gb18030") {
+        options.encoding = TableOutput::kGb18030;
+      } else if (name == "cp936" || name == "gbk") {
+        options.encoding = TableOutput::kCp936;
+      } else {
+        std::cerr << "pavrel-table: --encoding takes utf-8, gb18030 or cp936\n";
+        return std::nullopt;
+      }
     } else if (!only_names && arg == "--force") {
       options.force = true;
     } else if (!only_names && (arg == "--verbose" || arg == "-v")) {
@@ -202,7 +219,7 @@ void Convert(const Options& options) {
     throw FileError(options.output, "is INPUT itself; name another file to write");
   }
 
-  TableBuilder table;
+  TableBuilder table(options.encoding);
   std::vector<LeftOutEntry> listed;
   Progress progress(std::cerr, isatty(STDERR_FILENO), SteadySeconds);
   ReadDictionary(
@@ -218,7 +235,7 @@ void Convert(const Options& options) {
       &progress);
   progress.Finish();
   if (table.characters() > 0) {
-    WriteTable(options.output, table.Cp936Text(), options.force);
+    WriteTable(options.output, table.Text(), options.force);
     std::cerr << "pavrel-table: wrote " << Count(table.characters(), "character", "characters")
               << " with " << Count(table.codes(), "code", "codes") << " to "
               << (options.output == "-" ? "standard output" : options.output.string())

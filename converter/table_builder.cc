@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-#include "converter/cp936_encoder.h"
+#include "lookup/cp936_encoder.h"
+#include "lookup/gb18030.h"
+#include "lookup/utf8_char.h"
 
 namespace pavrel {
 namespace {
@@ -13,15 +15,26 @@ bool IsFieldSyntax(char32_t c) {
   return c == U',' || c == U'"' || c == U' ' || c < 0x20 || (c >= 0x7F && c <= 0x9F);
 }
 
-// Encodes `text` into `out`; false when a character is field syntax or outside code page 936.
-bool EncodeForTable(std::u32string_view text, std::string& out) {
+}  // namespace
+
+// Encodes `text` into `out`; false when a character is field syntax or outside the encoding.
+bool TableBuilder::Encode(std::u32string_view text, std::string& out) const {
   for (char32_t c : text) {
-    if (IsFieldSyntax(c) || !EncodeCp936(c, out)) return false;
+    if (IsFieldSyntax(c)) return false;
+    switch (output_) {
+      case TableOutput::kUtf8:
+        EncodeUtf8Char(c, out);
+        break;
+      case TableOutput::kCp936:
+        if (!EncodeCp936(c, out)) return false;
+        break;
+      case TableOutput::kGb18030:
+        if (!EncodeGb18030(c, out)) return false;
+        break;
+    }
   }
   return true;
 }
-
-}  // namespace
 
 Outcome TableBuilder::Add(const Entry& entry) {
   std::string character_bytes, code_bytes;
@@ -30,11 +43,11 @@ Outcome TableBuilder::Add(const Entry& entry) {
     outcome = Outcome::kIncomplete;
   } else if (entry.text.size() != 1) {
     outcome = Outcome::kPhrase;
-  } else if (!EncodeForTable(entry.text, character_bytes)) {
+  } else if (!Encode(entry.text, character_bytes)) {
     outcome = Outcome::kUnencodableCharacter;
   } else if (entry.excluded) {
     outcome = Outcome::kExcludedCode;
-  } else if (entry.code.size() > kLongestCode || !EncodeForTable(entry.code, code_bytes)) {
+  } else if (entry.code.size() > kLongestCode || !Encode(entry.code, code_bytes)) {
     outcome = Outcome::kUnusableCode;
   } else {
     outcome = Keep(entry, std::move(character_bytes), std::move(code_bytes));
@@ -60,8 +73,8 @@ Outcome TableBuilder::Keep(const Entry& entry, std::string character_bytes,
   return Outcome::kKept;
 }
 
-std::string TableBuilder::Cp936Text() const {
-  std::string text;
+std::string TableBuilder::Text() const {
+  std::string text = output_ == TableOutput::kUtf8 ? "\xEF\xBB\xBF" : "";
   for (const Record& record : records_) {
     text += record.character;
     for (const Code& code : record.codes) text += ' ' + code.bytes;

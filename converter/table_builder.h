@@ -6,8 +6,9 @@
 // first of these reasons that applies:
 // - it is incomplete: its text or its code is empty;
 // - it is a phrase: its text is not exactly one character;
-// - its character cannot be written into the table: code page 936 has no bytes for it, or the
-//   lookup would read it as field syntax (a comma, double quote, space or control character);
+// - its character cannot be written into the table: the table's encoding has no bytes for it
+//   (only code page 936 lacks any), or the lookup would read it as field syntax (a comma, double
+//   quote, space or control character);
 // - the dictionary excludes its code;
 // - its code cannot be written into the table, for the same reasons, or is longer than
 //   kLongestCode characters (no shape code is; the dictionary's exclude patterns are not run
@@ -41,13 +42,19 @@ inline constexpr std::size_t kOutcomes = 6;
 
 inline constexpr std::size_t kLongestCode = 32;
 
+// The encodings a table is written in: UTF-8 with a byte order mark, code page 936 alone, or
+// code page 936 with GB18030's four-byte sequences for the rest.
+enum class TableOutput { kUtf8, kCp936, kGb18030 };
+
 class TableBuilder {
  public:
+  explicit TableBuilder(TableOutput output = TableOutput::kUtf8) : output_(output) {}
+
   // Takes one entry of the dictionary and says what became of it.
   Outcome Add(const Entry& entry);
 
-  // The table so far as code page 936 text, each record on a line of its own ending in CR LF.
-  std::string Cp936Text() const;
+  // The table so far in its encoding, each record on a line of its own ending in CR LF.
+  std::string Text() const;
 
   std::size_t characters() const { return records_.size(); }
   std::size_t codes() const { return codes_; }
@@ -55,12 +62,14 @@ class TableBuilder {
   const std::array<std::size_t, kOutcomes>& counts() const { return counts_; }
 
  private:
-  // A code in code page 936 and its length in characters.
+  bool Encode(std::u32string_view text, std::string& out) const;
+
+  // A code in the table's encoding and its length in characters.
   struct Code {
     std::string bytes;
     std::size_t length;
   };
-  // One record: its character in code page 936 and its codes, longest first.
+  // One record: its character in the table's encoding and its codes, longest first.
   struct Record {
     std::string character;
     std::vector<Code> codes;
@@ -68,6 +77,7 @@ class TableBuilder {
 
   Outcome Keep(const Entry& entry, std::string character_bytes, std::string code_bytes);
 
+  TableOutput output_;
   std::vector<Record> records_;
   std::unordered_map<char32_t, std::size_t> record_of_character_;  // index into records_
   std::size_t codes_ = 0;

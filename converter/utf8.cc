@@ -1,5 +1,7 @@
 #include "converter/utf8.h"
 
+#include "lookup/utf8_char.h"
+
 namespace pavrel {
 namespace {
 
@@ -66,19 +68,7 @@ bool IsUtf8(std::string_view bytes) {
 
 std::string EncodeUtf8(std::u32string_view text) {
   std::string bytes;
-  for (char32_t c : text) {
-    if (c < 0x80) {
-      bytes += static_cast<char>(c);
-    } else if (c < 0x800) {
-      bytes += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
-    } else if (c < 0x10000) {
-      bytes += {static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | (c >> 6 & 0x3F)),
-                static_cast<char>(0x80 | (c & 0x3F))};
-    } else {
-      bytes += {static_cast<char>(0xF0 | c >> 18), static_cast<char>(0x80 | (c >> 12 & 0x3F)),
-                static_cast<char>(0x80 | (c >> 6 & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
-    }
-  }
+  for (char32_t c : text) EncodeUtf8Char(c, bytes);
   return bytes;
 }
 

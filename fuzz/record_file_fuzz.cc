@@ -21,10 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (pavrel::ReadAllRecords(pavrel::kTablePath) != expected) std::abort();
 
   // The query, picked by the first byte: empty, ASCII, Chinese, U+FFFD, outside the Basic
-  // Multilingual Plane, or the last record's key, which the search has to find.
+  // Multilingual Plane, in Extension A, 䶮 or its private use twin (FE9F in code page 936), or
+  // the last record's key, which the search has to find.
   const std::u32string queries[] = {
       U"",       U"a",          U"字",
-      U"\uFFFD", U"\U00020000", expected.empty() ? U"" : expected.back().substr(0, 1)};
+      U"\uFFFD", U"\U00020000", U"㐀",
+      U"䶮",     U"\uE863",     expected.empty() ? U"" : expected.back().substr(0, 1)};
   pavrel::TestWindow window;
   window.query = queries[size == 0 ? 0 : data[0] % std::size(queries)];
   const int descriptors = pavrel::CountOpenDescriptors();

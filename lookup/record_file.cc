@@ -1,9 +1,9 @@
 #include "lookup/record_file.h"
 
+#include <algorithm>
 #include <cstring>
 
-#include "lookup/cp936.h"
-#include "lookup/cp936_table.h"
+#include "lookup/gb18030.h"
 #include "lookup/open_table.h"
 #include "lookup/record_file_scan.h"
 
@@ -25,57 +25,58 @@ const char* FindFieldEnd(const char* p, const char* end, bool quoted) {
 }
 
 // Decodes [p, end) onto `record` until it holds kMaxRecordLength characters, and returns where
-// it stopped. A lead byte at the very end is left unread when `more` bytes follow it in the file,
-// since its trail byte may be among them.
-const char* Decode(const char* p, const char* end, bool more, std::u32string& record) {
+// it stopped. A character cut by the very end is left unread when `more` bytes follow it in the
+// file, since the rest of it may be among them.
+const char* Decode(CharDecoder decode, const char* p, const char* end, bool more,
+                   std::u32string& record) {
+  const auto bytes = [](const char* at) { return reinterpret_cast<const unsigned char*>(at); };
   while (p != end && record.size() < kMaxRecordLength) {
-    const auto first = static_cast<unsigned char>(*p);
-    if (IsCp936LeadByte(first)) {
-      if (end - p == 1) {
-        if (more) break;
-      } else if (const auto second = static_cast<unsigned char>(p[1]); IsCp936TrailByte(second)) {
-        record.push_back(DecodeCp936Pair(first, second));
-        p += 2;
-        continue;
-      }
-    }
-    record.push_back(DecodeCp936Byte(first));
-    ++p;
+    char32_t c;
+    const std::size_t width = decode(bytes(p), bytes(end), more, c);
+    if (width == 0) break;
+    record.push_back(c);
+    p += width;
   }
   return p;
 }
 
-// How a key looks in the file's bytes, for the byte search. The pattern of kNothing has no bytes.
+// How a key looks in the file's bytes, for the byte search: each of its encodings.
 struct KeyBytes {
-  enum Kind { kBytes, kNothing, kEmptyRecord, kUnsearchable } kind;
-  KeyPattern pattern;
+  enum Kind { kBytes, kEmptyRecord, kUnsearchable } kind;
+  std::vector<KeyPattern> patterns;  // none for a key that no record can begin with
 };
 
-// Encodes `key` for the byte search: its one encoding in code page 936, kEmptyRecord for the
-// empty key, kNothing for a key that no record can begin with, and kUnsearchable when several
-// byte sequences decode to it (U+FFFD stands for every byte that starts no character).
-KeyBytes EncodeKey(std::u32string_view key) {
+// Encodes `key` for the byte search: kEmptyRecord for the empty key, and kUnsearchable for
+// U+FFFD, which every byte that starts no character decodes to.
+KeyBytes EncodeKey(TableEncoding encoding, std::u32string_view key) {
   if (key.empty()) return {KeyBytes::kEmptyRecord, {}};
-  if (key.size() > 1) return {KeyBytes::kNothing, {0, 0, 0}};
+  if (key.size() > 1) return {KeyBytes::kBytes, {}};
   if (key[0] == U'\uFFFD') return {KeyBytes::kUnsearchable, {}};
-  KeyBytes found{KeyBytes::kNothing, {0, 0, 0}};
-  int encodings = 0;
-  for (int byte = 0; byte <= 0x80; ++byte) {
-    if (DecodeCp936Byte(static_cast<unsigned char>(byte)) == key[0]) {
-      found = {KeyBytes::kBytes, {static_cast<unsigned char>(byte), 0, 1}};
-      ++encodings;
-    }
+  KeyBytes found{KeyBytes::kBytes, {}};
+  for (const std::string& bytes : EncodingsOf(encoding, key[0])) {
+    KeyPattern pattern;
+    std::copy(bytes.begin(), bytes.end(), pattern.bytes);
+    pattern.length = static_cast<int>(bytes.size());
+    found.patterns.push_back(pattern);
   }
-  for (std::size_t i = 0; i < kCp936LeadCount * kCp936TrailCount; ++i) {
-    if (kCp936PairTable[i] != key[0]) continue;
-    const std::size_t column = i % kCp936TrailCount;
-    const auto lead = static_cast<unsigned char>(0x81 + i / kCp936TrailCount);
-    const auto trail = static_cast<unsigned char>(0x40 + column + (column >= 0x3F ? 1 : 0));
-    found = {KeyBytes::kBytes, {lead, trail, 2}};
-    ++encodings;
-  }
-  if (encodings > 1) return {KeyBytes::kUnsearchable, {}};
   return found;
+}
+
+// Searches [begin, end) for a record that begins with any of the key's encodings, or with
+// `pattern` alone if there are none: each encoding is searched for apart, and the earliest stop
+// is where a record may begin with the key.
+const char* SkipRecordsWithoutAnyOf(const char* begin, const char* end,
+                                    const std::vector<KeyPattern>& patterns) {
+  const KeyPattern none;
+  const char* stop = end;
+  for (const KeyPattern& pattern : patterns.empty() ? std::vector<KeyPattern>{none} : patterns) {
+    ScanStop scan = SkipUnquotedRecordsWithoutKey(begin, end, pattern);
+    if (!scan.found && !ShapesRecords(pattern.bytes[0])) {
+      scan = SkipRecordsWithoutKey(scan.at, end, pattern);
+    }
+    stop = std::min(stop, scan.at);
+  }
+  return stop;
 }
 
 }  // namespace
@@ -88,7 +89,7 @@ RecordFile::RecordFile(const std::filesystem::path& path)
   std::setvbuf(stream_.get(), nullptr, _IONBF, 0);
 }
 
-// Makes at least `wanted` (at most 2) unread bytes available in the buffer, unless the file ends
+// Makes at least `wanted` (at most 4) unread bytes available in the buffer, unless the file ends
 // first, and returns how many are available.
 std::size_t RecordFile::Fill(std::size_t wanted) {
   if (end_ - pos_ >= wanted || unread_size_ == 0) return end_ - pos_;
@@ -96,7 +97,7 @@ std::size_t RecordFile::Fill(std::size_t wanted) {
   std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
   end_ -= pos_;
   pos_ = 0;
-  while (end_ < wanted && unread_size_ > 0) {
+  while (end_ - pos_ < wanted && unread_size_ > 0) {
     const std::size_t room = kBufferSize - end_;
     // The last read asks for one byte more than is left of the file as opened (the buffer has a
     // byte to spare for it), so that the same read tells whether the file has grown since.
@@ -113,8 +114,17 @@ std::size_t RecordFile::Fill(std::size_t wanted) {
     }
     end_ += got;
     unread_size_ -= got;
+    if (!decode_) ChooseDecoder();
   }
   return end_ - pos_;
+}
+
+// Chooses the table's encoding from the first block read, and skips its byte order mark.
+void RecordFile::ChooseDecoder() {
+  const EncodingChoice choice = ChooseEncoding({buffer_.data(), end_}, unread_size_ == 0);
+  encoding_ = choice.encoding;
+  decode_ = DecoderOf(encoding_);
+  pos_ += choice.byte_order_mark;
 }
 
 void RecordFile::SkipSpaces() {
@@ -130,25 +140,24 @@ bool RecordFile::OpenQuote() {
 
 // Decodes the first character of the field without consuming it; kNoChar if the field is empty.
 char32_t RecordFile::PeekFirstChar(bool quoted) {
-  const std::size_t available = Fill(2);
+  const std::size_t available = Fill(4);
   if (available == 0) return kNoChar;
   const auto first = static_cast<unsigned char>(buffer_[pos_]);
   if (quoted ? first == '"' : IsDelimiter(static_cast<char>(first))) return kNoChar;
-  if (IsCp936LeadByte(first) && available >= 2) {
-    const auto second = static_cast<unsigned char>(buffer_[pos_ + 1]);
-    if (IsCp936TrailByte(second)) return DecodeCp936Pair(first, second);
-  }
-  return DecodeCp936Byte(first);
+  const auto* const at = reinterpret_cast<const unsigned char*>(buffer_.data() + pos_);
+  char32_t c;
+  decode_(at, at + available, false, c);  // four bytes are there, or all that the file has
+  return c;
 }
 
 // Decodes the field onto `record`, keeping at most kMaxRecordLength characters, and stops at its
 // closing quote or delimiter, or at the end of the file.
 void RecordFile::DecodeField(bool quoted, std::u32string& record) {
-  while (Fill(2) > 0) {
+  while (Fill(4) > 0) {
     const char* data = buffer_.data();
     const char* end = data + end_;
     const char* stop = FindFieldEnd(data + pos_, end, quoted);
-    pos_ = Decode(data + pos_, stop, stop == end && unread_size_ > 0, record) - data;
+    pos_ = Decode(decode_, data + pos_, stop, stop == end && unread_size_ > 0, record) - data;
     if (record.size() == kMaxRecordLength) pos_ = stop - data;
     if (stop != end) return;
   }
@@ -197,8 +206,9 @@ bool RecordFile::ReadRecordWithKey(std::u32string_view key, std::u32string& reco
   SkipSpaces();
   const bool quoted = OpenQuote();
   const char32_t first = PeekFirstChar(quoted);
-  const bool matches =
-      key.empty() ? first == kNoChar : key.size() == 1 && first != kNoChar && first == key[0];
+  const bool matches = key.empty() ? first == kNoChar
+                                   : key.size() == 1 && first != kNoChar &&
+                                         FoldPrivateUse(first) == FoldPrivateUse(key[0]);
   record.clear();
   if (matches) {
     DecodeField(quoted, record);
@@ -212,17 +222,12 @@ bool RecordFile::ReadRecordWithKey(std::u32string_view key, std::u32string& reco
 // Between the records that it reads one by one, the search skips through the buffer: for a key
 // of bytes first over unquoted records with memchr, then on over quoted ones as well.
 bool RecordFile::FindRecordWithKey(std::u32string_view key, std::u32string& record) {
-  const KeyBytes bytes = EncodeKey(key);
-  const bool of_bytes = bytes.kind == KeyBytes::kBytes || bytes.kind == KeyBytes::kNothing;
-  const bool across_quotes = of_bytes && !ShapesRecords(bytes.pattern.lead);
+  if (AtEnd()) return false;  // the first read chooses the encoding
+  const KeyBytes bytes = EncodeKey(encoding_, key);
   while (!AtEnd()) {
     const char* const data = buffer_.data();
-    if (of_bytes) {
-      ScanStop stop = SkipUnquotedRecordsWithoutKey(data + pos_, data + end_, bytes.pattern);
-      if (!stop.found && across_quotes) {
-        stop = SkipRecordsWithoutKey(stop.at, data + end_, bytes.pattern);
-      }
-      pos_ = stop.at - data;
+    if (bytes.kind == KeyBytes::kBytes) {
+      pos_ = SkipRecordsWithoutAnyOf(data + pos_, data + end_, bytes.patterns) - data;
     } else if (bytes.kind == KeyBytes::kEmptyRecord) {
       pos_ = SkipUnquotedRecordsUntilEmpty(data + pos_, data + end_).at - data;
     }

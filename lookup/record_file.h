@@ -1,4 +1,5 @@
-// Sequential reading of the lookup table, a text file in code page 936 cut into records.
+// Sequential reading of the lookup table, a text file in UTF-8 or in code page 936 with GB18030's
+// four-byte sequences (table_encoding.h), cut into records.
 //
 // Records are separated by a comma or a line end (CR LF, a lone CR or a lone LF); a line end
 // after the last record is optional. Spaces (not tabs) in front of a record are skipped. A record
@@ -13,8 +14,9 @@
 // and so does one that has grown past a last record that ran into that size, which may be cut
 // short. One rewritten in place, at any size, is told by ChangedSinceOpened.
 //
-// A comma, double quote, CR or LF byte is never half of a code page 936 character, so records
-// are cut over bytes and only the characters that are kept are decoded.
+// A comma, double quote, CR or LF byte is never part of a longer character in either encoding,
+// so records are cut over bytes and only the characters that are kept are decoded. A record
+// begins with a key when its first character and the key fold to the same one (gb18030.h).
 
 #ifndef PAVREL_LOOKUP_RECORD_FILE_H_
 #define PAVREL_LOOKUP_RECORD_FILE_H_
@@ -29,6 +31,7 @@
 #include <vector>
 
 #include "lookup/open_table.h"
+#include "lookup/table_encoding.h"
 
 namespace pavrel {
 
@@ -87,6 +90,7 @@ class RecordFile {
   };
 
   std::size_t Fill(std::size_t wanted);
+  void ChooseDecoder();
   bool OpenQuote();
   char32_t PeekFirstChar(bool quoted);
   void DecodeField(bool quoted, std::u32string& record);
@@ -101,6 +105,8 @@ class RecordFile {
   std::size_t pos_ = 0;  // next unread byte in buffer_
   std::size_t end_ = 0;  // end of the valid bytes in buffer_
   bool grown_ = false;   // the file was longer at the last read than when opened
+  TableEncoding encoding_ = TableEncoding::kGb18030;  // chosen at the first read
+  CharDecoder decode_ = nullptr;                      // encoding_'s; null before the first read
 };
 
 // The reader's operations as free functions, in the words of the lookup command.

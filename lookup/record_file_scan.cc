@@ -116,6 +116,16 @@ const char* LastUnquotedDelimiter(const char* begin, const char* end) {
   return FindLastDelimiter(begin, quote ? static_cast<const char*>(quote) : end - 1);
 }
 
+// Whether the bytes at `at`, whose first is the key's, go on as the key does. A key cut by `end`
+// may go on there: the reader decides.
+bool RestMatches(const char* at, const char* end, const KeyPattern& key) {
+  for (int i = 1; i < key.length; ++i) {
+    if (at + i == end) return true;
+    if (static_cast<unsigned char>(at[i]) != key.bytes[i]) return false;
+  }
+  return true;
+}
+
 // One bit for each of 64 bytes: its quotes, its delimiters and its bytes equal to `key`.
 struct BlockBits {
   std::uint64_t quotes = 0, delimiters = 0, keys = 0;
@@ -163,11 +173,17 @@ int HighestBit(std::uint64_t x) { return 63 - std::countl_zero(x); }
 ScanStop SkipUnquotedRecordsWithoutKey(const char* begin, const char* end, KeyPattern key) {
   const char* const last = LastUnquotedDelimiter(begin, end);
   if (last == nullptr) return {begin, false};
-  for (const char* at = begin;
-       key.length != 0 && !ShapesRecords(key.lead) &&
-       (at = static_cast<const char*>(std::memchr(at, key.lead, last - at))) != nullptr;
-       ++at) {
-    if ((key.length == 1 || static_cast<unsigned char>(at[1]) == key.trail) &&
+  // memchr looks for the key's last byte from 0x80: in UTF-8 the first byte is shared by most
+  // Chinese characters, and in a four-byte sequence the last is a digit. The key ends before
+  // `last`, as a delimiter is never part of it.
+  int probe = key.length - 1;
+  while (probe > 0 && key.bytes[probe] < 0x80) --probe;
+  for (const char* hit = begin + probe;
+       key.length != 0 && !ShapesRecords(key.bytes[0]) && hit < last &&
+       (hit = static_cast<const char*>(std::memchr(hit, key.bytes[probe], last - hit))) != nullptr;
+       ++hit) {
+    const char* const at = hit - probe;
+    if (std::memcmp(at, key.bytes, probe) == 0 && RestMatches(at, end, key) &&
         BeginsRecord(begin, at)) {
       return {at, true};
     }
@@ -197,9 +213,7 @@ namespace {
 template <BlockBits (*Classify)(const char*, char), std::uint64_t (*Parity)(std::uint64_t)>
 [[gnu::always_inline]] inline ScanStop ScanBlocks(const char* begin, const char* end,
                                                   KeyPattern key) {
-  const auto trail_matches = [key](const char* at) {
-    return key.length == 1 || static_cast<unsigned char>(at[1]) == key.trail;
-  };
+  const auto rest_matches = [&key, end](const char* at) { return RestMatches(at, end, key); };
   const char* record = begin;  // the last record start passed
   // What the previous block's last byte was: inside quotes, a delimiter outside them (or the
   // search's start), an opening quote.
@@ -207,7 +221,7 @@ template <BlockBits (*Classify)(const char*, char), std::uint64_t (*Parity)(std:
   std::uint64_t after_delimiter = 1, after_opening = 0;
   const char* block = begin;
   for (; end - block > 64; block += 64) {
-    BlockBits bits = Classify(block, static_cast<char>(key.lead));
+    BlockBits bits = Classify(block, static_cast<char>(key.bytes[0]));
     if (key.length == 0) bits.keys = 0;
     const std::uint64_t inside = Parity(bits.quotes) ^ (in_quotes ? ~std::uint64_t{0} : 0);
     const std::uint64_t delimiters = bits.delimiters & ~inside;
@@ -224,11 +238,11 @@ template <BlockBits (*Classify)(const char*, char), std::uint64_t (*Parity)(std:
       const std::uint64_t bit = std::uint64_t{1} << i;
       const char* const at = block + i;
       if (bit & quoted_keys) {
-        if (trail_matches(at)) return {at - 1, true};
+        if (rest_matches(at)) return {at - 1, true};
         continue;
       }
       if (bit & plain_keys) {
-        if (trail_matches(at)) return {at, true};
+        if (rest_matches(at)) return {at, true};
         continue;
       }
       const char* spaces = at;
@@ -238,7 +252,7 @@ template <BlockBits (*Classify)(const char*, char), std::uint64_t (*Parity)(std:
                                           : ((delimiters >> (spaces - 1 - block)) & 1) != 0;
       if (!undecided && (bit & opening) && begins) continue;
       if (!undecided && !(bit & opening)) {
-        if (begins && trail_matches(at)) return {at, true};
+        if (begins && rest_matches(at)) return {at, true};
         continue;
       }
       const std::uint64_t earlier = starts & (Below(i) | bit);

@@ -23,11 +23,11 @@ inline bool ShapesRecords(unsigned char byte) {
 // Returns the first comma, CR or LF in [p, end), or end.
 const char* FindDelimiter(const char* p, const char* end);
 
-// A key's encoding: one byte, or a lead and a trail byte; no bytes for a key that no record can
-// begin with.
+// One encoding of a key: one to four bytes; no bytes for a key that no record can begin with.
+// The search looks for its first byte and compares the others.
 struct KeyPattern {
-  unsigned char lead = 0, trail = 0;
-  int length = 1;
+  unsigned char bytes[4] = {};
+  int length = 0;
 };
 
 struct ScanStop {
@@ -36,7 +36,7 @@ struct ScanStop {
 };
 
 // Searches the unquoted records before the first double quote for one that begins with `key`;
-// a key whose lead byte shapes records begins none of them.
+// a key whose first byte shapes records begins none of them.
 ScanStop SkipUnquotedRecordsWithoutKey(const char* begin, const char* end, KeyPattern key);
 
 // Searches the unquoted records before the first double quote for an empty one.
@@ -45,7 +45,7 @@ ScanStop SkipUnquotedRecordsUntilEmpty(const char* begin, const char* end);
 // Searches quoted and unquoted records alike for one that begins with `key`, 64 bytes at a time.
 // It stops early at a double quote that only reading record by record can place (one inside an
 // unquoted record or after a closing quote) and at a key byte behind a run of spaces that goes
-// back further than its 64 bytes. The key's lead byte does not shape records.
+// back further than its 64 bytes. The key's first byte does not shape records.
 ScanStop SkipRecordsWithoutKey(const char* begin, const char* end, KeyPattern key);
 
 // The same without the instructions that only some CPUs have, which the above uses where it can.

@@ -1,5 +1,5 @@
-// The table syntax of record_file.h read the plain way: one character at a time, the whole file
-// in memory. The tests and the fuzzer compare the fast reader and the lookup with it.
+// The table syntax of record_file.h read the plain way: the whole file decoded at once, then cut
+// one character at a time. The tests and the fuzzer compare the fast reader and the lookup with it.
 
 #ifndef PAVREL_LOOKUP_TEST_REFERENCE_READER_H_
 #define PAVREL_LOOKUP_TEST_REFERENCE_READER_H_
@@ -9,51 +9,95 @@
 #include <string_view>
 #include <vector>
 
-#include "lookup/cp936.h"
+#include "lookup/gb18030.h"
 #include "lookup/lookup_command.h"
 #include "lookup/record_file.h"
+#include "lookup/table_encoding.h"
+#include "lookup/utf8_char.h"
 
 namespace pavrel {
 
-inline std::vector<std::u32string> ReferenceRecords(std::string_view bytes) {
-  constexpr char32_t kEnd = 0xFFFFFFFF;
-  std::size_t at = 0, width = 0;
-  // The character at `at`, and its width in bytes.
-  const auto peek = [&]() -> char32_t {
-    if (at == bytes.size()) return kEnd;
-    const auto first = static_cast<unsigned char>(bytes[at]);
-    const auto second = static_cast<unsigned char>(at + 1 < bytes.size() ? bytes[at + 1] : 0);
-    width = IsCp936LeadByte(first) && IsCp936TrailByte(second) ? 2 : 1;
-    return width == 2 ? DecodeCp936Pair(first, second) : DecodeCp936Byte(first);
+// Whether `bytes` is valid UTF-8, what decodes to `text` and encodes back to itself.
+inline bool RoundTrips(std::string_view bytes, std::u32string& text) {
+  text = DecodeText(TableEncoding::kUtf8, bytes);
+  std::string again;
+  for (const char32_t c : text) EncodeUtf8Char(c, again);
+  return again == bytes;
+}
+
+// Whether a table is UTF-8: after its byte order mark, which `bytes` then loses, or when its
+// first 64 KiB are valid UTF-8 with a character of several bytes. Their last one to three bytes
+// may be a character cut short, which some trail bytes make whole.
+inline bool ReferenceIsUtf8(std::string_view& bytes) {
+  constexpr std::size_t kBlock = 64 * 1024;
+  if (bytes.starts_with("\xEF\xBB\xBF")) {
+    bytes.remove_prefix(3);
+    return true;
+  }
+  const std::string_view block = bytes.substr(0, kBlock);
+  const auto multibyte = [](const std::u32string& text) {
+    return std::ranges::any_of(text, [](char32_t c) { return c >= 0x80; });
   };
+  std::u32string text, tail;
+  if (RoundTrips(block, text)) return multibyte(text);
+  for (std::size_t cut = 1; cut <= 3 && bytes.size() > kBlock; ++cut) {
+    const auto lead = static_cast<unsigned char>(block[kBlock - cut]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    for (const char fill : {'\x80', '\x90', '\xA0'}) {
+      const std::string whole = std::string(block.substr(kBlock - cut)) +
+                                std::string(length - std::min(cut, length), fill);
+      if (cut < length && RoundTrips(whole, tail) && tail.size() == 1 &&
+          RoundTrips(block.substr(0, kBlock - cut), text)) {
+        return multibyte(text);
+      }
+    }
+  }
+  return false;
+}
+
+// The records of `bytes`, in UTF-8 or not.
+inline std::vector<std::u32string> ReferenceRecordsIn(std::string_view bytes, bool utf8) {
+  constexpr char32_t kEnd = 0xFFFFFFFF;
+  const std::u32string text =
+      DecodeText(utf8 ? TableEncoding::kUtf8 : TableEncoding::kGb18030, bytes);
+  std::size_t at = 0;
+  const auto peek = [&]() -> char32_t { return at == text.size() ? kEnd : text[at]; };
   const auto is_delimiter = [](char32_t c) { return c == U',' || c == U'\r' || c == U'\n'; };
   std::vector<std::u32string> records;
-  while (at < bytes.size()) {
+  while (at < text.size()) {
     std::u32string record;
     char32_t c;
-    while ((c = peek()) == U' ') at += width;
+    while ((c = peek()) == U' ') ++at;
     const bool quoted = c == U'"';
-    if (quoted) at += width;
+    if (quoted) ++at;
     while ((c = peek()) != kEnd && (quoted ? c != U'"' : !is_delimiter(c))) {
       if (record.size() < kMaxRecordLength) record.push_back(c);
-      at += width;
+      ++at;
     }
-    if (quoted && c == U'"') at += width;
-    while (quoted && (c = peek()) != kEnd && !is_delimiter(c)) at += width;
+    if (quoted && c == U'"') ++at;
+    while (quoted && (c = peek()) != kEnd && !is_delimiter(c)) ++at;
     if (is_delimiter(c)) {
-      at += width;
-      if (c == U'\r' && peek() == U'\n') at += width;
+      ++at;
+      if (c == U'\r' && peek() == U'\n') ++at;
     }
     records.push_back(record);
   }
   return records;
 }
 
+inline std::vector<std::u32string> ReferenceRecords(std::string_view bytes) {
+  const bool utf8 = ReferenceIsUtf8(bytes);  // drops the byte order mark first
+  return ReferenceRecordsIn(bytes, utf8);
+}
+
 // What a lookup of `query` shows: the first record that begins with it, or "not found".
 inline std::u32string ReferenceAnswer(const std::vector<std::u32string>& records,
                                       std::u32string_view query) {
-  const auto found =
-      std::ranges::find_if(records, [&](auto& r) { return r.substr(0, 1) == query; });
+  const auto begins = [&](const std::u32string& r) {
+    return r.empty() ? query.empty()
+                     : query.size() == 1 && FoldPrivateUse(r[0]) == FoldPrivateUse(query[0]);
+  };
+  const auto found = std::ranges::find_if(records, begins);
   return found == records.end() ? kNotFoundText : *found;
 }
 

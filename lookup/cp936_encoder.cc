@@ -1,4 +1,4 @@
-#include "converter/cp936_encoder.h"
+#include "lookup/cp936_encoder.h"
 
 #include <array>
 #include <cstdint>

@@ -1,0 +1,59 @@
+#include "lookup/utf8_char.h"
+
+namespace pavrel {
+
+std::size_t DecodeUtf8Char(const unsigned char* p, const unsigned char* end, bool more,
+                           char32_t& c) {
+  const unsigned char first = p[0];
+  if (first < 0x80) {
+    c = first;
+    return 1;
+  }
+  // The trail bytes still needed, and the range of the next one: narrower after E0, ED, F0 and
+  // F4, which rules out overlong forms, surrogates and values past U+10FFFF.
+  int needed;
+  unsigned char low = 0x80, high = 0xBF;
+  char32_t code;
+  if (first >= 0xC2 && first <= 0xDF) {
+    needed = 1, code = first & 0x1F;
+  } else if (first >= 0xE0 && first <= 0xEF) {
+    needed = 2, code = first & 0x0F;
+    if (first == 0xE0) low = 0xA0;
+    if (first == 0xED) high = 0x9F;
+  } else if (first >= 0xF0 && first <= 0xF4) {
+    needed = 3, code = first & 0x07;
+    if (first == 0xF0) low = 0x90;
+    if (first == 0xF4) high = 0x8F;
+  } else {
+    c = U'\uFFFD';
+    return 1;
+  }
+  std::size_t width = 1;
+  for (; needed > 0; --needed, ++width, low = 0x80, high = 0xBF) {
+    if (p + width == end) {
+      if (more) return 0;
+      break;
+    }
+    const unsigned char trail = p[width];
+    if (trail < low || trail > high) break;
+    code = code << 6 | (trail & 0x3F);
+  }
+  c = needed == 0 ? code : U'\uFFFD';
+  return width;
+}
+
+void EncodeUtf8Char(char32_t c, std::string& out) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+  } else if (c < 0x10000) {
+    out += {static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | (c >> 6 & 0x3F)),
+            static_cast<char>(0x80 | (c & 0x3F))};
+  } else {
+    out += {static_cast<char>(0xF0 | c >> 18), static_cast<char>(0x80 | (c >> 12 & 0x3F)),
+            static_cast<char>(0x80 | (c >> 6 & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
+  }
+}
+
+}  // namespace pavrel
