@@ -97,6 +97,10 @@ const Case kCases[] = {
      "b.dict.yaml: imports a in a circle",
      {{"a.dict.yaml", "---\nimport_tables: [b]\n...\n"},
       {"b.dict.yaml", "---\nimport_tables: [a]\n...\n"}}},
+    {"",
+     "for i in $(seq 100); do printf -- '---\\nimport_tables: [d%d]\\n...\\n' $i "
+     ">d$((i - 1)).dict.yaml; done; pavrel-table d0.dict.yaml; s=$?; rm d*.dict.yaml; exit $s",
+     1, U"", "d99.dict.yaml: imports d100: imports chained more than 100 deep"},
     {"\n---\nname: x\n字\tpbf\n", "pavrel-table in", 1, U"",
      "in:2: the YAML header that starts here never ends"},
     // Patterns and headers that no matcher or parser may crash or choke on: a pattern nested

@@ -2,6 +2,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,12 +17,16 @@
 namespace pavrel {
 namespace {
 
+// The longest chain of imports read, each dictionary importing the next; Rime's dictionaries
+// chain two or three. Each link holds its file open and a level of recursion.
+constexpr std::size_t kDeepestImport = 100;
+
 // What stays the same through a dictionary and its imports.
 struct Reading {
   const EntrySink& sink;
   Progress* progress;
   std::vector<std::filesystem::path> open;  // the dictionaries being read, each importing the next
-  std::vector<std::filesystem::path> done;  // those read whole; imported again, they add nothing
+  std::set<std::filesystem::path> done;     // those read whole; imported again, they add nothing
 };
 
 // Whether `line` is the YAML marker `marker` ("---" or "..."), which blanks and a comment may
@@ -74,7 +79,11 @@ void ReadImport(const TextLines& lines, const std::string& name, Reading& readin
     throw FileError(lines.path(),
                     "imports " + name + " in a circle (" + path.string() + " imports it back)");
   }
-  if (std::find(reading.done.begin(), reading.done.end(), path) != reading.done.end()) return;
+  if (reading.done.contains(path)) return;
+  if (reading.open.size() >= kDeepestImport) {
+    throw FileError(lines.path(), "imports " + name + ": imports chained more than " +
+                                      std::to_string(kDeepestImport) + " deep");
+  }
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                              std::fclose);
   if (!file) {
@@ -127,7 +136,7 @@ void ReadRime(TextLines& lines, Reading& reading, std::vector<std::string> exclu
     reading.sink(entry);
   }
   for (const std::string& name : header.import_tables) ReadImport(lines, name, reading, excluded);
-  reading.done.push_back(std::filesystem::weakly_canonical(lines.path()));
+  reading.done.insert(std::filesystem::weakly_canonical(lines.path()));
 }
 
 }  // namespace
