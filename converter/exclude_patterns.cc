@@ -60,7 +60,7 @@ ExcludePatterns::ExcludePatterns(const std::vector<std::string>& patterns,
 bool ExcludePatterns::Match(std::string_view code) const {
   if (!set_) return false;
   re2::RE2::Set::ErrorInfo error{};
-  const bool matched = set_->Match(re2::StringPiece(code.data(), code.size()), nullptr, &error);
+  const bool matched = set_->Match(code, nullptr, &error);
   if (error.kind != re2::RE2::Set::kNoError) {
     throw FileError(path_, "the exclude patterns are too complex to match within " +
                                std::to_string(kMemoryBudget >> 10) + " KiB");
