@@ -19,12 +19,12 @@ std::string_view Column(sqlite3_stmt* row, int column) {
 }
 
 // The work SQLite may do for a database of `bytes`, in calls of the progress handler, each after
-// kStepsPerCall steps of its virtual machine. Reading a real table takes about one step for
-// every ten bytes of its file; a hundred for every byte, and ten million more, leave room for
-// any table, and stop a view that never ends (a recursive one) after work in proportion to the
-// file (a fraction of a second for a small one).
+// kStepsPerCall steps of its virtual machine. Reading a real table takes a tenth of a step for
+// each byte of its file, half a step when its ids need sorting; twenty for every byte, and ten
+// million more, leave room for any table, and stop a view that never ends (a recursive one)
+// after work in proportion to the file (a fraction of a second for a small one).
 constexpr int kStepsPerCall = 10000;
-std::uint64_t WorkBudget(std::uint64_t bytes) { return (100 * bytes + 10'000'000) / kStepsPerCall; }
+std::uint64_t WorkBudget(std::uint64_t bytes) { return (20 * bytes + 10'000'000) / kStepsPerCall; }
 
 // The memory SQLite may take, for its cache and for sorting, temporary tables included.
 constexpr sqlite3_int64 kMemoryBudget = 256 << 20;
