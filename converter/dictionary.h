@@ -7,7 +7,7 @@
 //   names (text, code, weight and stem in any order; text and code when it names none). The
 //   dictionary's own entries come first, then those of each of its `import_tables:`,
 //   NAME.dict.yaml beside it, in the listed order and depth first. A code that matches one of
-//   the header's `encoder: exclude_patterns:` as a whole is excluded.
+//   the header's `encoder: exclude_patterns:` (in RE2's syntax) as a whole is excluded.
 // - fcitx5's table text: a header of NAME=VALUE lines and sections up to a line "[Data]", then
 //   lines "code text"; lines that start with the header's Pinyin=, Prompt= or ConstructPhrase=
 //   character are not entries.

@@ -51,15 +51,16 @@ standard output. The kind of INPUT is recognised by its content:
                           tab-separated columns as its `columns:` name them (text and code by
                           default), for example /usr/share/rime-data/wubi86.dict.yaml
                           (rime-data-wubi); its `import_tables:` are read from NAME.dict.yaml
-                          beside it, and codes matching its `encoder: exclude_patterns:` are
-                          left out
+                          beside it, and codes that its `encoder: exclude_patterns:` (RE2
+                          syntax) match as a whole are left out
   fcitx5's table text     a header up to a line "[Data]", then lines "code text", as
                           libime_tabledict -d writes them (libime-bin); pinyin lines are skipped
   a text list             lines of a text and its code, in either order, separated by spaces
                           or tabs; further fields (a weight) are ignored
 
 Text may be UTF-8 (with or without a byte order mark), UTF-16 with a byte order mark, or code
-page 936 when it is not valid UTF-8. Blank lines and lines that start with # are skipped.
+page 936 when it is not valid UTF-8. Lines end in LF, CR LF or CR. Blank lines and lines that
+start with # are skipped.
 
 The table is text with CR LF line ends: one line per single character, in the order in which
 the characters first appear, holding the character and its distinct codes, longest first, each

@@ -71,8 +71,7 @@ const Case kCases[] = {
      "pavrel-table in", 0, U"字 pbf\r\n亻 wth\r\n", "left out 1 phrase and 3 excluded codes\n"},
     {"---\ncolumns:\n  - text\n  - weight\n...\n字\t1\n", "pavrel-table in", 1, U"",
      "in: the header's columns name no code"},
-    // Imports, depth first; b's header holds a block list after a list of mappings and a flow
-    // list over two lines.
+    // Imports, depth first; b's header is a flow mapping.
     {"---\nimport_tables:\n  - a\n  - b\n...\n字\tpbf\n",
      "pavrel-table in",
      0,
@@ -80,8 +79,8 @@ const Case kCases[] = {
      "wrote 4 characters with 6 codes to data.txt; left out 1 excluded code\n",
      {{"a.dict.yaml", "---\nimport_tables: [c]\n...\n中\tk\n"},
       {"b.dict.yaml",
-       "---\nencoder:\n  exclude_patterns: [\n    x ]\n  rules:\n    - length_equal: 2\n"
-       "      formula: \"AaAbBaBb\"\ncolumns:\n- code\n- text\n...\nkhk\t中\ng\t一\nx\t工\n"},
+       "---\n{encoder: {exclude_patterns: [x]}, columns: [code, "
+       "text]}\n...\nkhk\t中\ng\t一\nx\t工\n"},
       {"c.dict.yaml", "# c\n--- # c\n... \n中\tkh\n工\ta\n"}}},
     {"---\nimport_tables: [gone]\n...\n字\tpbf\n", "pavrel-table in", 1, U"",
      "in: imports gone, but "},
@@ -92,20 +91,39 @@ const Case kCases[] = {
      "b.dict.yaml: imports a in a circle",
      {{"a.dict.yaml", "---\nimport_tables: [b]\n...\n"},
       {"b.dict.yaml", "---\nimport_tables: [a]\n...\n"}}},
+    {"",
+     "for i in $(seq 100); do printf -- '---\\nimport_tables: [d%d]\\n...\\n' $i "
+     ">d$((i - 1)).dict.yaml; done; pavrel-table d0.dict.yaml; s=$?; rm d*.dict.yaml; exit $s",
+     1, U"", "d99.dict.yaml: imports d100: imports chained more than 100 deep"},
     {"\n---\nname: x\n字\tpbf\n", "pavrel-table in", 1, U"",
      "in:2: the YAML header that starts here never ends"},
+    // Patterns and headers that no matcher or parser may crash or choke on: a pattern nested
+    // 50,000 deep, one too large to compile, a header nested too deep for yaml-cpp, and one too
+    // long to parse.
+    {"---\nencoder:\n  exclude_patterns:\n    - '" + std::string(50000, '(') + "a" +
+         std::string(50000, ')') + "'\n...\n字\tpbf\n工\ta\n",
+     "pavrel-table in", 0, U"字 pbf\r\n", "left out 1 excluded code\n"},
+    {"---\nencoder: {exclude_patterns: ['a{1000}{1000}']}\n...\n", "pavrel-table in", 1, U"",
+     "in: the exclude pattern \"a{1000}{1000}\" is too large"},
+    {"---\nx: " + std::string(100000, '[') + "\n...\n", "pavrel-table in", 1, U"",
+     "the YAML header nests deeper than"},
+    {"---\n#" + std::string(300000, ' ') + "\n...\n", "pavrel-table in", 1, U"",
+     "in:1: the YAML header that starts here is longer than 256 KiB"},
     // Text lists: a byte order mark, CR LF, blanks, and codes no lookup could read.
     {"\xEF\xBB\xBF# list\r\n工 a\r\n工\t aaaa\r\n工  aaa \r\n,\tx\r\n字 p,b\r\n字 p\"\r\n"
      "字\tpbf\t100\r\n字 \x01\r\n工 aaab\r\n工\r\n",
      "pavrel-table in", 0, U"工 aaaa aaab aaa a\r\n字 pbf\r\n",
      "left out 1 incomplete entry, 1 unencodable character and 3 unusable codes"},
-    // Code first, shown only by the second line.
-    {"AB CD\naa 式\n工 a\naaaa 工 100\n", "pavrel-table in", 0, U"式 aa\r\n工 aaaa a\r\n",
+    // Code first, shown only by the second line; lines end in lone CRs too, and hold at most
+    // 1 MiB.
+    {"AB CD\raa 式\r工 a\r\naaaa 工 100\r", "pavrel-table in", 0, U"式 aa\r\n工 aaaa a\r\n",
      "left out 1 phrase\n"},
     {"KeyCode=abcdefghijklmnopqrstuvwxy\nLength=4\nPinyin=@\n[Rule]\ne2=p11+p12+p21+p22\n"
      "[Data]\na 工\n@a 阿\naa 式\naaaa 工\n",
      "pavrel-table in", 0, U"工 aaaa a\r\n式 aa\r\n", "wrote 2 characters with 3 codes"},
-    {Utf16(u"字\tpbf\r\n中 khk\r\n", true), "pavrel-table in", 0, U"字 pbf\r\n中 khk\r\n",
+    {"字 pbf\n" + std::string(1 << 20, 'a') + "b\n", "pavrel-table in", 1, U"",
+     "in:2: longer than 1 MiB"},
+    {Utf16(u"字\tpbf\r中 khk\r\n", true), "pavrel-table in", 0, U"字 pbf\r\n中 khk\r\n",
      "wrote 2 characters"},
     {Utf16(u"字 pbf\n\U00020000 zz\n", false), "pavrel-table --encoding cp936 in", 0, U"字 pbf\r\n",
      "1 unencodable character"},
@@ -120,6 +138,9 @@ const Case kCases[] = {
      "(4, NULL, '工'), (5, 'aaaf', '工作');",
      "pavrel-table -v in", 0, U"工 aaa a\r\n式 aa\r\n",
      "left out 1 incomplete entry and 1 phrase\n  in: row id 4: incomplete entry: 工 \n"},
+    {"CREATE VIEW phrases AS WITH RECURSIVE r(id, tabkeys, phrase) AS (SELECT 1, 'a', '工' "
+     "UNION ALL SELECT id + 1, 'a', '工' FROM r) SELECT * FROM r;",
+     "pavrel-table in", 1, U"", "is phrases a view that never ends?"},
     {"CREATE TABLE phrases (id INTEGER PRIMARY KEY, code TEXT);", "pavrel-table in", 1, U"",
      "in: not an ibus-table database"},
     {"中文 khyy\n字 \x1B[2J\n", "pavrel-table -v in", 1, U"",

@@ -2,26 +2,31 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
-#include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "converter/convert_error.h"
 #include "converter/dictionary.h"
+#include "converter/exclude_patterns.h"
+#include "converter/rime_header.h"
 #include "converter/table_builder.h"
 #include "converter/text_lines.h"
 #include "converter/utf8.h"
-#include "converter/yaml_header.h"
 
 namespace pavrel {
 namespace {
+
+// The longest chain of imports read, each dictionary importing the next; Rime's dictionaries
+// chain two or three. Each link holds its file open and a level of recursion.
+constexpr std::size_t kDeepestImport = 100;
 
 // What stays the same through a dictionary and its imports.
 struct Reading {
   const EntrySink& sink;
   Progress* progress;
   std::vector<std::filesystem::path> open;  // the dictionaries being read, each importing the next
-  std::vector<std::filesystem::path> done;  // those read whole; imported again, they add nothing
+  std::set<std::filesystem::path> done;     // those read whole; imported again, they add nothing
 };
 
 // Whether `line` is the YAML marker `marker` ("---" or "..."), which blanks and a comment may
@@ -33,13 +38,24 @@ bool IsMarker(std::u32string_view line, std::u32string_view marker) {
   return rest == line.npos || (rest > 0 && line[rest] == U'#');
 }
 
-// The header's lines, up to the line "..." that ends it.
-std::vector<std::string> HeaderLines(TextLines& lines) {
+// The longest header read. Rime's headers take a few kilobytes; yaml-cpp needs a few hundred
+// bytes of memory for each byte of some texts (a run of "["), so a longer one is refused rather
+// than parsed.
+constexpr std::size_t kLongestHeader = 256 << 10;
+
+// The header's text in UTF-8, up to the line "..." that ends it.
+std::string HeaderText(TextLines& lines) {
   const std::size_t start = lines.number();
-  std::vector<std::string> header;
+  std::string header;
   for (std::u32string line; lines.Next(line);) {
     if (IsMarker(line, U"...")) return header;
-    header.push_back(EncodeUtf8(line));
+    header += EncodeUtf8(line) + '\n';
+    if (header.size() > kLongestHeader) {
+      throw LineError(lines.path(), start,
+                      "the YAML header that starts here is longer than " +
+                          std::to_string(kLongestHeader >> 10) +
+                          " KiB (is its line \"...\" missing?)");
+    }
   }
   throw LineError(lines.path(), start,
                   "the YAML header that starts here never ends (no line \"...\")");
@@ -52,18 +68,22 @@ std::u32string_view Field(const std::vector<std::u32string_view>& fields, std::s
   return field;
 }
 
-void ReadRime(TextLines& lines, Reading& reading, std::vector<std::regex> excluded);
+void ReadRime(TextLines& lines, Reading& reading, std::vector<std::string> excluded);
 
 // Reads the import `name` of the dictionary that `lines` reads.
 void ReadImport(const TextLines& lines, const std::string& name, Reading& reading,
-                const std::vector<std::regex>& excluded) {
+                const std::vector<std::string>& excluded) {
   const std::filesystem::path path =
       std::filesystem::weakly_canonical(lines.path().parent_path() / (name + ".dict.yaml"));
   if (std::find(reading.open.begin(), reading.open.end(), path) != reading.open.end()) {
     throw FileError(lines.path(),
                     "imports " + name + " in a circle (" + path.string() + " imports it back)");
   }
-  if (std::find(reading.done.begin(), reading.done.end(), path) != reading.done.end()) return;
+  if (reading.done.contains(path)) return;
+  if (reading.open.size() >= kDeepestImport) {
+    throw FileError(lines.path(), "imports " + name + ": imports chained more than " +
+                                      std::to_string(kDeepestImport) + " deep");
+  }
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                              std::fclose);
   if (!file) {
@@ -80,12 +100,11 @@ void ReadImport(const TextLines& lines, const std::string& name, Reading& readin
   reading.open.pop_back();
 }
 
-void ReadRime(TextLines& lines, Reading& reading, std::vector<std::regex> excluded) {
-  YamlValues header = ReadYamlHeader(HeaderLines(lines));
-  const auto columns_given = header.find("columns");
-  const std::vector<std::string> columns = columns_given == header.end()
-                                               ? std::vector<std::string>{"text", "code"}
-                                               : columns_given->second;
+void ReadRime(TextLines& lines, Reading& reading, std::vector<std::string> excluded) {
+  const std::size_t first_line = lines.number() + 1;
+  const RimeHeader header = ReadRimeHeader(HeaderText(lines), lines.path(), first_line);
+  const std::vector<std::string> columns =
+      header.columns.empty() ? std::vector<std::string>{"text", "code"} : header.columns;
   for (const std::string& column : columns) {
     if (column != "text" && column != "code" && column != "weight" && column != "stem") {
       throw FileError(lines.path(), "unknown column \"" + column + "\" in the header");
@@ -99,17 +118,8 @@ void ReadRime(TextLines& lines, Reading& reading, std::vector<std::regex> exclud
                                         (column == code_column ? "code" : "text"));
     }
   }
-  for (const std::string& pattern : header["encoder.exclude_patterns"]) {
-    try {
-      // Matched in polynomial time, so that no pattern, however nested, can make a code take
-      // forever; such a pattern cannot hold back-references.
-      excluded.emplace_back(pattern, std::regex::ECMAScript | std::regex_constants::__polynomial);
-    } catch (const std::regex_error&) {
-      throw FileError(lines.path(), "the exclude pattern \"" + pattern +
-                                        "\" is not a valid regular expression (back-references "
-                                        "are not supported)");
-    }
-  }
+  excluded.insert(excluded.end(), header.exclude_patterns.begin(), header.exclude_patterns.end());
+  const ExcludePatterns exclude(excluded, lines.path());
 
   std::vector<std::u32string_view> fields;
   for (std::u32string line; lines.Next(line);) {
@@ -120,19 +130,13 @@ void ReadRime(TextLines& lines, Reading& reading, std::vector<std::regex> exclud
       fields.push_back(std::u32string_view(line).substr(start, end - start));
     }
     Entry entry{Field(fields, text_column), Field(fields, code_column)};
-    if (!excluded.empty() && entry.code.size() <= kLongestCode) {
-      const std::string code = EncodeUtf8(entry.code);
-      entry.excluded = std::any_of(excluded.begin(), excluded.end(), [&code](const std::regex& r) {
-        return std::regex_match(code, r);
-      });
-    }
+    if (entry.code.size() <= kLongestCode) entry.excluded = exclude.Match(EncodeUtf8(entry.code));
     entry.file = &lines.path();
     entry.line = lines.number();
     reading.sink(entry);
   }
-  for (const std::string& name : header["import_tables"])
-    ReadImport(lines, name, reading, excluded);
-  reading.done.push_back(std::filesystem::weakly_canonical(lines.path()));
+  for (const std::string& name : header.import_tables) ReadImport(lines, name, reading, excluded);
+  reading.done.insert(std::filesystem::weakly_canonical(lines.path()));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 #include "converter/convert_error.h"
 #include "converter/utf8.h"
@@ -54,53 +55,66 @@ TextLines::TextLines(std::FILE* file, const std::filesystem::path& path, Progres
   }
 }
 
-TextLines::~TextLines() { std::free(buffer_); }
+void TextLines::CheckLength(std::size_t length) const {
+  if (length > kLongestLine) {
+    throw LineError(path_, number_ + 1,
+                    "longer than " + std::to_string(kLongestLine >> 20) +
+                        " MiB, which no line of a dictionary is");
+  }
+}
 
 bool TextLines::NextBytes(std::string_view& line) {
-  const ssize_t length = getline(&buffer_, &capacity_, file_);
-  if (length < 0) {
-    if (std::ferror(file_))
-      throw FileError(path_, std::string("cannot read: ") + std::strerror(errno));
-    return false;
+  bytes_.clear();
+  int c;
+  while ((c = getc_unlocked(file_)) != EOF && c != '\n' && c != '\r') {
+    bytes_.push_back(static_cast<char>(c));
+    CheckLength(bytes_.size());
+  }
+  if (std::ferror(file_))
+    throw FileError(path_, std::string("cannot read: ") + std::strerror(errno));
+  if (c == EOF && bytes_.empty()) return false;
+  if (c == '\r') {
+    const int next = getc_unlocked(file_);
+    if (next != '\n' && next != EOF) std::ungetc(next, file_);
   }
   if (++number_ % 4096 == 0) ShowProgress();
-  line = std::string_view(buffer_, static_cast<std::size_t>(length));
-  if (line.ends_with('\n')) line.remove_suffix(1);
-  if (line.ends_with('\r')) line.remove_suffix(1);
+  line = bytes_;
   return true;
+}
+
+std::optional<char32_t> TextLines::NextUnit() {
+  if (next_unit_) return std::exchange(next_unit_, std::nullopt);
+  const int first = getc_unlocked(file_);
+  const int second = first == EOF ? EOF : getc_unlocked(file_);
+  if (std::ferror(file_))
+    throw FileError(path_, std::string("cannot read: ") + std::strerror(errno));
+  if (first == EOF) return std::nullopt;
+  if (second == EOF) throw LineError(path_, number_ + 1, "invalid UTF-16");  // an odd byte
+  return encoding_ == Encoding::kUtf16Le ? first | second << 8 : first << 8 | second;
 }
 
 bool TextLines::NextUtf16(std::u32string& line) {
   line.clear();
-  std::optional<char32_t> high;  // a high surrogate waiting for its low one
-  for (;;) {
-    const int first = std::getc(file_);
-    const int second = first == EOF ? EOF : std::getc(file_);
-    if (std::ferror(file_))
-      throw FileError(path_, std::string("cannot read: ") + std::strerror(errno));
-    if (first == EOF && line.empty() && !high) return false;
-    if (first == EOF || second == EOF) {
-      if (first != EOF || high) throw LineError(path_, number_ + 1, "invalid UTF-16");
-      break;
-    }
-    const char32_t unit =
-        encoding_ == Encoding::kUtf16Le ? first | second << 8 : first << 8 | second;
-    if (high && !IsLowSurrogate(unit)) throw LineError(path_, number_ + 1, "invalid UTF-16");
+  char32_t high = 0;  // a high surrogate waiting for its low one, or 0
+  std::optional<char32_t> unit;
+  while ((unit = NextUnit()) && *unit != U'\n' && *unit != U'\r') {
+    if (high && !IsLowSurrogate(*unit)) throw LineError(path_, number_ + 1, "invalid UTF-16");
     if (high) {
-      line.push_back(0x10000 + ((*high - 0xD800) << 10) + (unit - 0xDC00));
-      high.reset();
-    } else if (IsHighSurrogate(unit)) {
-      high = unit;
-    } else if (IsLowSurrogate(unit)) {
+      line.push_back(0x10000 + ((high - 0xD800) << 10) + (*unit - 0xDC00));
+      high = 0;
+    } else if (IsHighSurrogate(*unit)) {
+      high = *unit;
+    } else if (IsLowSurrogate(*unit)) {
       throw LineError(path_, number_ + 1, "invalid UTF-16");
-    } else if (unit == U'\n') {
-      break;
     } else {
-      line.push_back(unit);
+      line.push_back(*unit);
+      CheckLength(line.size());
     }
   }
+  if (high) throw LineError(path_, number_ + 1, "invalid UTF-16");
+  if (!unit && line.empty()) return false;
+  if (unit == U'\r' && (next_unit_ = NextUnit()) == U'\n') next_unit_.reset();
   if (++number_ % 4096 == 0) ShowProgress();
-  if (line.ends_with(U'\r')) line.pop_back();
   return true;
 }
 

@@ -3,7 +3,9 @@
 //   Notepad saves as "Unicode");
 // - without a byte order mark, UTF-8 when the whole file is valid UTF-8, else code page 936
 //   (what Windows saves as "ANSI" in China), decoded with the lookup's own decoder.
-// Lines end at LF; a CR before it, and the byte order mark, are not part of any line.
+// Lines end at LF, CR LF or a lone CR (as in data.txt itself); line ends and the byte order mark
+// are not part of any line. A line may hold up to kLongestLine bytes (or UTF-16 code units), far
+// more than any dictionary's, so that no file can make one line take unbounded memory.
 
 #ifndef PAVREL_CONVERTER_TEXT_LINES_H_
 #define PAVREL_CONVERTER_TEXT_LINES_H_
@@ -11,18 +13,20 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "converter/progress.h"
 
 namespace pavrel {
 
+inline constexpr std::size_t kLongestLine = 1 << 20;
+
 class TextLines {
  public:
   // Reads `file`, open at its start and seekable (a file without a byte order mark is read
   // through once to tell its encoding). `progress` may be null. Throws ConvertError.
   TextLines(std::FILE* file, const std::filesystem::path& path, Progress* progress);
-  ~TextLines();
   TextLines(const TextLines&) = delete;
   TextLines& operator=(const TextLines&) = delete;
 
@@ -39,6 +43,8 @@ class TextLines {
 
   bool NextBytes(std::string_view& line);  // the next line of a single-byte-based encoding
   bool NextUtf16(std::u32string& line);
+  std::optional<char32_t> NextUnit();  // the next UTF-16 code unit; none at the end
+  void CheckLength(std::size_t length) const;
   void ShowProgress();
 
   std::FILE* file_;
@@ -49,8 +55,8 @@ class TextLines {
   bool checking_ = false;  // reading through to tell the encoding
   std::size_t number_ = 0;
   std::size_t not_utf8_ = 0;  // the first line that is not valid UTF-8, read as code page 936
-  char* buffer_ = nullptr;    // getline's
-  std::size_t capacity_ = 0;
+  std::string bytes_;         // the line NextBytes read
+  std::optional<char32_t> next_unit_;  // a UTF-16 code unit read after a CR, not yet used
 };
 
 }  // namespace pavrel
