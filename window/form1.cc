@@ -16,6 +16,7 @@
 #include "lookup/form_layout.h"
 #include "lookup/lookup_command.h"
 #include "window/copied_text_reader.h"
+#include "window/fonts.h"
 #include "window/query_box_validator.h"
 #include "window/result_announcer.h"
 #include "window/saved_choices.h"
@@ -24,20 +25,6 @@ namespace {
 
 using pavrel::ControlKind;
 using pavrel::ControlLayout;
-using pavrel::FontStyle;
-
-// The window's own font is the desktop's family at the size the fixed layout was drawn for, so
-// that a larger desktop font does not wrap and cut off the prompts. The Song face is SimSun where
-// it is installed; elsewhere a serif face for Latin letters and a Song/Ming-style face that
-// Debian ships for Chinese, and font matching finds any CJK font for what they both lack.
-QFont FontFor(const FontStyle& style, QFont font) {
-  if (style.song) {
-    font.setFamilies({"SimSun", "宋体", "DejaVu Serif", "AR PL UMing CN", "Noto Serif CJK SC"});
-  }
-  font.setPixelSize(style.pixels);
-  font.setItalic(style.italic);
-  return font;
-}
 
 // One control of the description. A label's text is never read as markup, wraps, and is cut off
 // at the label's edge.
@@ -76,6 +63,8 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   setWindowTitle(pavrel::kFormCaption);
   setWindowIcon(QIcon(":/pavrel.png"));
   setFont(FontFor(pavrel::FontOf(pavrel::FontRole::kWindow), font()));
+  // The tooltip shows the whole record: its codes, too, are drawn in the window's face.
+  QToolTip::setFont(font());
 
   // Created in tab order, which Qt follows.
   for (std::size_t i = 0; i < controls_.size(); ++i) {

@@ -197,6 +197,20 @@ TEST_F(Form1Test, StartsOnTopAndLooksUpFromTheKeyboard) {
   EXPECT_EQ(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText(), "<i>khk</i>");
 }
 
+// The codes are drawn in the face the window names, one that tells l, 1 and I apart, not in a
+// stand-in such as AR PL UMing, whose l and 1 are one bitmap at 12 pixels. The query box and the
+// result label draw CJK Extensions A to G (㐀 䶮 𠀀, then C to G) with a glyph, not a box.
+TEST_F(Form1Test, DrawsCodesLegiblyAndEveryExtensionCharacter) {
+  EXPECT_EQ(QFontInfo(Label3()->font()).family().toStdString(),
+            Label3()->font().family().toStdString());
+  for (QWidget* control : std::initializer_list<QWidget*>{Text1(), Label3()}) {
+    for (char32_t character : std::u32string_view(U"㐀䶮𠀀𪜀𫝀𫠠𬺰𰀀")) {
+      EXPECT_TRUE(QFontMetrics(control->font()).inFontUcs4(character))
+          << std::hex << int(character);
+    }
+  }
+}
+
 TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
   form_->SetFollowClipboard(true);
   // Another program takes the keyboard while the button has it.
