@@ -44,7 +44,7 @@ TEST(LookupCommandTest, ShowsTheAnswerOrOneMessage) {
     TestWindow window;
     c.arrange(window);
     const int descriptors = CountOpenDescriptors();
-    RunLookup(window);
+    RunLookup(window, kNoWait);
     EXPECT_EQ(window.result, c.result) << c.what;
     using Messages = std::vector<std::u32string>;
     EXPECT_EQ(window.messages, c.fails ? Messages{kMissingTableMessage} : Messages{}) << c.what;
@@ -61,13 +61,13 @@ TEST(LookupCommandTest, ReadsTheTableOfTheMomentInTheCurrentDirectory) {
   first.Write(kTablePath, "\xD7\xD6 first\n");
   TempDir second;  // now the current directory, without a table yet
   TestWindow window;
-  RunLookup(window);
+  RunLookup(window, kNoWait);
   second.Write(kTablePath, "\xD7\xD6 second\n");
-  RunLookup(window);
+  RunLookup(window, kNoWait);
   EXPECT_EQ(window.messages.size(), 1u);
   EXPECT_EQ(window.result, U"字 second");
   std::filesystem::current_path(first.path());
-  RunLookup(window);
+  RunLookup(window, kNoWait);
   EXPECT_EQ(window.result, U"字 first");
 }
 

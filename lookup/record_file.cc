@@ -240,6 +240,11 @@ bool RecordFile::ChangedSinceOpened() {
   return now != opened_;
 }
 
+bool RecordFile::HeldByWriter() {
+  if (!stream_) throw RecordFileError("the table is closed");
+  return HeldOpenForWriting(stream_.get());
+}
+
 void RecordFile::Close() {
   stream_.reset();
   unread_size_ = 0;
