@@ -8,7 +8,6 @@
 #include <atomic>
 #include <filesystem>
 #include <functional>
-#include <random>
 #include <set>
 #include <string>
 #include <thread>
@@ -120,54 +119,26 @@ std::string EdgeVersion(char letter, bool short_version) {
   return table + "\xD7\xD6 " + std::string(12, letter) + "\n";
 }
 
-// Each run of a lookup reads the buffer's first fill, then shows 无法查询; the hook may then
-// overwrite the table, in place at one size or truncated to the other size, before the run reads
-// on across the edge. A run that read across such a rewrite is made again, until the lookup has
-// slept its limit: then the message.
-TEST(ReliabilityTest, RetriesLookupsThatReadAcrossARewrite) {
-  TempDir dir;
-  char version = 'A';
-  bool short_version = false;
-  dir.Write(kTablePath, EdgeVersion(version, short_version));
-  std::mt19937 random(13);
-  int messages = 0;
-  for (int i = 0; i < 300; ++i) {
+// Each run of a lookup reads the buffer's first fill, then shows 无法查询: then the hook may
+// rewrite the table, at one size or the other, before the run reads on across the edge. The table
+// starts half written (a new first fill before an old rest), which did not change while the first
+// run read it but had not sat still before. It is finished at the second run, or rewritten at every
+// run from the second on: then the lookup gives up after its sleep.
+TEST(ReliabilityTest, TrustsOnlyATableThatSatStill) {
+  for (const bool keeps_changing : {false, true}) {
+    TempDir dir;
+    const std::string half = EdgeVersion('B', false).substr(0, 64 * 1024);
+    dir.Write(kTablePath, half + EdgeVersion('A', false).substr(64 * 1024));
     TestWindow window;
-    bool disturbed = false;  // the last run
+    int runs = 0;
     window.on_set_result = [&] {
-      if (window.result != kNotFoundText) return;
-      disturbed = random() % 3 != 0;
-      if (!disturbed) return;
-      version = version == 'Z' ? 'A' : static_cast<char>(version + 1);
-      const bool resize = random() % 2 == 0;
-      short_version ^= resize;
-      const std::string bytes = EdgeVersion(version, short_version);
-      const int fd = open(kTablePath, O_WRONLY | O_CLOEXEC | (resize ? O_TRUNC : 0));
-      ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-      close(fd);
+      if (window.result != kNotFoundText || (++runs != 2 && !(keeps_changing && runs > 2))) return;
+      dir.Write(kTablePath, EdgeVersion(static_cast<char>('A' + runs % 26), runs % 2 == 1));
     };
-    RunLookup(window, kNoWait);
-    const std::u32string expected =
-        disturbed ? std::u32string(kMissingTableMessage) : U"字 " + std::u32string(12, version);
-    ASSERT_EQ(window.Answer(), expected) << "lookup " << i;
-    messages += disturbed;
+    RunLookup(window);
+    EXPECT_EQ(window.Answer(), keeps_changing ? std::u32string(kMissingTableMessage)
+                                              : U"字 " + std::u32string(12, 'C'));
   }
-  EXPECT_GT(messages, 0);
-}
-
-// A version half written when a lookup begins, and finished while it waits: the lookup shows the
-// finished version, though the half one did not change while it was first read.
-TEST(ReliabilityTest, DistrustsATableChangedJustBeforeTheLookup) {
-  TempDir dir;
-  const std::string old_version = EdgeVersion('A', false), new_version = EdgeVersion('B', false);
-  dir.Write(kTablePath, new_version.substr(0, 64 * 1024) + old_version.substr(64 * 1024));
-  TestWindow window;
-  int runs = 0;
-  window.on_set_result = [&] {
-    if (window.result == kNotFoundText && ++runs == 2) dir.Write(kTablePath, new_version);
-  };
-  RunLookup(window);
-  EXPECT_EQ(window.Answer(), U"字 " + std::u32string(12, 'B'));
 }
 
 // A writer rewrites the table in place at one size, 4 KiB at a time, in bursts of versions, each
