@@ -72,9 +72,8 @@ TEST(LookupCommandTest, ReadsTheTableOfTheMomentInTheCurrentDirectory) {
   EXPECT_EQ(window.result, U"字 first");
 }
 
-// A table that another program holds open for writing, as a spreadsheet does while it shows it,
-// is still read. On Windows, where its times may not show the writer's writes before it closes
-// the table, only once two readings agree.
+// A table that another program holds open for writing, as a spreadsheet may, is still read; on
+// Windows, where its times may lag the writes until it is closed, once two readings agree.
 TEST(LookupCommandTest, ReadsATableHeldOpenForWriting) {
   TempDir dir;
   dir.Write(kTablePath, "\xD6\xD0 khk\n\xD7\xD6 pbf\n");

@@ -17,8 +17,7 @@
 namespace pavrel {
 
 // For tables that a test writes just before it looks them up: a reading is trusted at once if
-// nothing changed while it was made, and one that changed is made again after a millisecond,
-// twice at most.
+// nothing changed while it was made, else made again after a millisecond, twice at most.
 inline constexpr TableWait kNoWait{std::chrono::milliseconds(0), std::chrono::milliseconds(1),
                                    std::chrono::milliseconds(2)};
 
