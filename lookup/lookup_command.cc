@@ -67,8 +67,9 @@ void RunLookup(WindowOperations& window, const TableWait& wait) {
       const FileTime began_by_file_clock = std::chrono::system_clock::now();
       Reading reading = ReadTable(window, query);
       if (reading.whole) {
-        // A table whose change time lies long enough before the reading began: any write since
-        // would have set a later time. Not while a writer holds it whose writes may not show yet.
+        // A table whose change time lies long enough before the reading began sat still: a write
+        // since would have set a later time, and a writer does not rest so long half way through
+        // a version. Not while a writer holds it whose writes may not show in its times yet.
         const bool settled =
             !reading.held && reading.stamp.changed < began_by_file_clock - wait.quiet;
         const bool seen_still =
