@@ -14,20 +14,19 @@ FileTime TimeOf(const LARGE_INTEGER& time) {
   return FileTime(std::chrono::nanoseconds((time.QuadPart - kUnitsFrom1601To1970) * 100));
 }
 
-// The stamp of an open handle: the volume, file index and size from its handle information, the
-// last write and change times from its basic information (the last write time for both where
-// the file system keeps no change time, as FAT).
+// Updates `stamp` to the size and times of an open handle: the size from its standard
+// information, the last write and change times from its basic information (the last write time
+// for both where the file system keeps no change time, as FAT).
 bool StampHandle(HANDLE handle, FileStamp& stamp) {
-  BY_HANDLE_FILE_INFORMATION info{};
+  FILE_STANDARD_INFO standard{};
   FILE_BASIC_INFO basic{};
-  if (!GetFileInformationByHandle(handle, &info) ||
+  if (!GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard) ||
       !GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic)) {
     return false;
   }
-  const auto high_low = [](DWORD high, DWORD low) { return std::uint64_t{high} << 32 | low; };
-  stamp = {info.dwVolumeSerialNumber, high_low(info.nFileIndexHigh, info.nFileIndexLow),
-           high_low(info.nFileSizeHigh, info.nFileSizeLow), TimeOf(basic.LastWriteTime),
-           TimeOf(basic.ChangeTime.QuadPart != 0 ? basic.ChangeTime : basic.LastWriteTime)};
+  stamp.size = static_cast<std::uintmax_t>(standard.EndOfFile.QuadPart);
+  stamp.modified = TimeOf(basic.LastWriteTime);
+  stamp.changed = TimeOf(basic.ChangeTime.QuadPart != 0 ? basic.ChangeTime : basic.LastWriteTime);
   return true;
 }
 
@@ -52,6 +51,8 @@ std::FILE* OpenRegularFile(const std::filesystem::path& path, FileStamp& stamp) 
     CloseHandle(handle);
     return nullptr;
   }
+  stamp.volume = info.dwVolumeSerialNumber;
+  stamp.index = std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow;
   // The descriptor owns the handle from here on, and the stream owns the descriptor.
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
   if (fd < 0) {

@@ -33,7 +33,9 @@ struct FileStamp {
 // what was opened, so nothing swapped into the path's place can slip past the check.
 std::FILE* OpenRegularFile(const std::filesystem::path& path, FileStamp& stamp);
 
-// Stores the stamp of the file open as `stream` in `stamp`; false if it cannot be read.
+// Updates `stamp`, the stamp of the file open as `stream` when it was opened, to the file's
+// present size and times (which file it is cannot change while it is open); false if they cannot
+// be read.
 bool StampOpenFile(std::FILE* stream, FileStamp& stamp);
 
 // Tells whether another program holds the file open as `stream` open for writing, where a write

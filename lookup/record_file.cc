@@ -233,7 +233,7 @@ bool RecordFile::FindRecordWithKey(std::u32string_view key, std::u32string& reco
 }
 
 bool RecordFile::ChangedSinceOpened() {
-  FileStamp now;
+  FileStamp now = opened_;
   if (!stream_ || !StampOpenFile(stream_.get(), now)) {
     throw RecordFileError("the table could not be checked");
   }
