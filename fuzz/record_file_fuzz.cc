@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pavrel::TestWindow window;
   window.query = queries[size == 0 ? 0 : data[0] % std::size(queries)];
   const int descriptors = pavrel::CountOpenDescriptors();
-  pavrel::RunLookup(window);
+  pavrel::RunLookup(window, pavrel::kNoWait);
   if (window.Answer() != pavrel::ReferenceAnswer(expected, window.query) ||
       pavrel::CountOpenDescriptors() != descriptors) {
     std::abort();

@@ -1,6 +1,8 @@
 #include "lookup/lookup_command.h"
 
+#include <optional>
 #include <string>
+#include <thread>
 
 #include "lookup/record_file.h"
 
@@ -8,44 +10,80 @@ namespace pavrel {
 
 namespace {
 
-// A table changed during every one of this many runs gets the message.
-constexpr int kRuns = 3;
+using Clock = std::chrono::steady_clock;
 
-// Scans the table once. Returns false, with nothing shown but 无法查询, if the table changed
-// while it was read: then what was read may be a record made of two versions, or a record
-// missed between them. A failure throws out of it with the file closed.
-bool ShowFirstMatch(WindowOperations& window, const std::u32string& query) {
-  RecordFile file = OpenRecordFile(kTablePath);
+// What one reading of the table found, and what tells whether to trust it.
+struct Reading {
+  FileStamp stamp;     // the table's when it was opened
+  bool whole = false;  // nothing about the table changed while it was read
+  bool held = false;   // another program held it open for writing
+  bool found = false;  // `record` holds the first match
   std::u32string record;
-  bool found = false;
+  Clock::time_point ended;
+
+  bool SameAs(const Reading& other) const {
+    return stamp == other.stamp && found == other.found && (!found || record == other.record);
+  }
+};
+
+// Reads the table once, up to the first record of `query`. A reading during which the table
+// changed may have read a record made of two versions, or missed one between them: it is not
+// whole. A failure throws out of it with the file closed.
+Reading ReadTable(WindowOperations& window, const std::u32string& query) {
+  RecordFile file = OpenRecordFile(kTablePath);
+  Reading reading;
+  reading.stamp = StampAtOpen(file);
   try {
     // The first record is read alone: once it misses, the label shows kNotFoundText while the
     // rest is read, and keeps it if a failure cuts the reading short. Only the last caption is
     // seen.
-    found = !AtEnd(file) && ReadRecordWithKey(file, query, record);
-    if (!found) {
+    reading.found = !AtEnd(file) && ReadRecordWithKey(file, query, reading.record);
+    if (!reading.found) {
       // An empty table answers the query too: the previous character's record must not stay.
       window.SetResultText(kNotFoundText);
-      found = FindRecordWithKey(file, query, record);
+      reading.found = FindRecordWithKey(file, query, reading.record);
     }
+    reading.whole = !ChangedSinceOpened(file);
+    reading.held = reading.whole && HeldByWriter(file);
   } catch (const RecordFileChanged&) {
-    return false;
+    reading.whole = false;
   }
-  const bool changed = ChangedSinceOpened(file);
   CloseRecordFile(file);
-  if (changed) return false;
-  if (found) window.SetResultText(record);
-  return true;
+  reading.ended = Clock::now();
+  return reading;
 }
 
 }  // namespace
 
-void RunLookup(WindowOperations& window) {
+void RunLookup(WindowOperations& window, const TableWait& wait) {
   try {
     const std::u32string query = window.GetQueryText();
-    int runs = 1;
-    while (!ShowFirstMatch(window, query)) {
-      if (++runs > kRuns) throw RecordFileError("the table kept changing");
+    Clock::duration slept{};
+    // The first whole reading of the version last read whole: when a later reading began long
+    // enough after it and found the same, the table sat still in between.
+    std::optional<Reading> first;
+    for (;;) {
+      const Clock::time_point began = Clock::now();
+      const FileTime began_by_file_clock = std::chrono::system_clock::now();
+      Reading reading = ReadTable(window, query);
+      if (reading.whole) {
+        // A table whose change time lies long enough before the reading began sat still: a write
+        // since would have set a later time, and a writer does not rest so long half way through
+        // a version. Not while a writer holds it whose writes may not show in its times yet.
+        const bool settled =
+            !reading.held && reading.stamp.changed < began_by_file_clock - wait.quiet;
+        const bool seen_still =
+            first && first->SameAs(reading) && first->ended + wait.quiet <= began;
+        if (settled || seen_still) {
+          if (reading.found) window.SetResultText(reading.record);
+          break;
+        }
+        if (!first || !first->SameAs(reading)) first = std::move(reading);
+      }
+      if (slept >= wait.limit) throw RecordFileError("the table kept changing");
+      const Clock::time_point sleeping = Clock::now();
+      std::this_thread::sleep_for(std::min<Clock::duration>(wait.pause, wait.limit - slept));
+      slept += Clock::now() - sleeping;
     }
     window.FocusQueryBox();
     window.SetQuerySelection(0, 1);

@@ -4,6 +4,8 @@
 #ifndef PAVREL_LOOKUP_LOOKUP_COMMAND_H_
 #define PAVREL_LOOKUP_LOOKUP_COMMAND_H_
 
+#include <chrono>
+
 #include "lookup/window_operations.h"
 
 namespace pavrel {
@@ -17,13 +19,26 @@ constexpr char32_t kMissingTableMessage[] = U"当前目录下缺少 data.txt 文
 // The table, relative to the current directory at the moment of each lookup.
 constexpr char kTablePath[] = "data.txt";
 
+// How long a lookup waits for a table that is being written.
+struct TableWait {
+  // A reading is trusted only if the table had sat unchanged this long when it began: far longer
+  // than a tick of the clock that file times come from (up to 15.6 ms), within which a write may
+  // leave them as they were, and than a busy writer's pauses between the pieces of one version.
+  std::chrono::milliseconds quiet{100};
+  // The sleep before the next reading.
+  std::chrono::milliseconds pause{20};
+  // The most a lookup sleeps in all before it gives up on a table that never sits still.
+  std::chrono::milliseconds limit{300};
+};
+
 // Runs one lookup in `window`. The table is opened afresh, read from its start up to the first
-// matching record, and closed on every path. A table that changed while it was read is read
-// again, three times in all, and then counts as a failure. Afterwards the result label shows the
-// matching record, or kNotFoundText, and the query box has the focus with its character selected.
-// On any failure the command shows kMissingTableMessage instead and leaves the label, focus and
-// selection as the failure found them.
-void RunLookup(WindowOperations& window);
+// matching record, and closed on every path. A reading that cannot be trusted, because the table
+// changed while it was read or had not sat still for `wait.quiet` before, is made again after a
+// short sleep; a table still changing after `wait.limit` of sleep counts as a failure.
+// Afterwards the result label shows the matching record, or kNotFoundText, and the query box has
+// the focus with its character selected. On any failure the command shows kMissingTableMessage
+// instead and leaves the label, focus and selection as the failure found them.
+void RunLookup(WindowOperations& window, const TableWait& wait = {});
 
 }  // namespace pavrel
 

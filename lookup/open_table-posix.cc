@@ -8,9 +8,13 @@ namespace pavrel {
 
 namespace {
 
+FileTime TimeOf(const timespec& time) {
+  return FileTime(std::chrono::seconds(time.tv_sec) + std::chrono::nanoseconds(time.tv_nsec));
+}
+
 FileStamp StampOf(const struct stat& info) {
-  return {static_cast<std::uintmax_t>(info.st_size), info.st_mtim.tv_sec, info.st_mtim.tv_nsec,
-          info.st_ctim.tv_sec, info.st_ctim.tv_nsec};
+  return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+          static_cast<std::uintmax_t>(info.st_size), TimeOf(info.st_mtim), TimeOf(info.st_ctim)};
 }
 
 }  // namespace
@@ -37,5 +41,9 @@ bool StampOpenFile(std::FILE* stream, FileStamp& stamp) {
   stamp = StampOf(info);
   return true;
 }
+
+// A write sets the file's times as it is made, through whatever descriptor it goes (to the time
+// they already hold when it lands in the clock tick of the last change).
+bool HeldOpenForWriting(std::FILE*) { return false; }
 
 }  // namespace pavrel

@@ -8,8 +8,15 @@ namespace pavrel {
 
 namespace {
 
-// The stamp of an open handle: the size from its standard information, the last write and
-// change times (100 ns units) from its basic information.
+// A file time of Windows (100 ns units since 1601) on the system clock's scale.
+FileTime TimeOf(const LARGE_INTEGER& time) {
+  constexpr std::int64_t kUnitsFrom1601To1970 = 116444736000000000;
+  return FileTime(std::chrono::nanoseconds((time.QuadPart - kUnitsFrom1601To1970) * 100));
+}
+
+// Updates `stamp` to the size and times of an open handle: the size from its standard
+// information, the last write and change times from its basic information (the last write time
+// for both where the file system keeps no change time, as FAT).
 bool StampHandle(HANDLE handle, FileStamp& stamp) {
   FILE_STANDARD_INFO standard{};
   FILE_BASIC_INFO basic{};
@@ -17,9 +24,14 @@ bool StampHandle(HANDLE handle, FileStamp& stamp) {
       !GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic)) {
     return false;
   }
-  stamp = {static_cast<std::uintmax_t>(standard.EndOfFile.QuadPart), basic.LastWriteTime.QuadPart,
-           0, basic.ChangeTime.QuadPart, 0};
+  stamp.size = static_cast<std::uintmax_t>(standard.EndOfFile.QuadPart);
+  stamp.modified = TimeOf(basic.LastWriteTime);
+  stamp.changed = TimeOf(basic.ChangeTime.QuadPart != 0 ? basic.ChangeTime : basic.LastWriteTime);
   return true;
+}
+
+HANDLE HandleOf(std::FILE* stream) {
+  return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
 }
 
 }  // namespace
@@ -39,6 +51,8 @@ std::FILE* OpenRegularFile(const std::filesystem::path& path, FileStamp& stamp) 
     CloseHandle(handle);
     return nullptr;
   }
+  stamp.volume = info.dwVolumeSerialNumber;
+  stamp.index = std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow;
   // The descriptor owns the handle from here on, and the stream owns the descriptor.
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
   if (fd < 0) {
@@ -54,8 +68,22 @@ std::FILE* OpenRegularFile(const std::filesystem::path& path, FileStamp& stamp) 
 }
 
 bool StampOpenFile(std::FILE* stream, FileStamp& stamp) {
-  const intptr_t handle = _get_osfhandle(_fileno(stream));
-  return handle != -1 && StampHandle(reinterpret_cast<HANDLE>(handle), stamp);
+  const HANDLE handle = HandleOf(stream);
+  return handle != INVALID_HANDLE_VALUE && StampHandle(handle, stamp);
+}
+
+// NTFS may note a write through a handle and set the file's times only when that handle is
+// closed, the one moment at which Windows promises them to be right. So another handle with
+// write access means writes the times may not show yet. A second open of the same file that lets
+// others read and delete but not write fails exactly while such a handle exists; it is closed at
+// once, so it keeps no writer out.
+bool HeldOpenForWriting(std::FILE* stream) {
+  const HANDLE handle = HandleOf(stream);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const HANDLE probe = ReOpenFile(handle, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, 0);
+  if (probe == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+  CloseHandle(probe);
+  return false;
 }
 
 }  // namespace pavrel

@@ -1,22 +1,28 @@
-// Opening of the lookup table, the one thing about reading it that differs per platform. Each
-// platform implements these functions in its own file (open_table-posix.cc,
-// open_table-win32.cc); the build picks one.
+// Opening of the lookup table, and telling one version of it from the next: the things about
+// reading it that differ per platform. Each platform implements these functions in its own file
+// (open_table-posix.cc, open_table-win32.cc); the build picks one.
 
 #ifndef PAVREL_LOOKUP_OPEN_TABLE_H_
 #define PAVREL_LOOKUP_OPEN_TABLE_H_
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 
 namespace pavrel {
 
-// What tells one version of an open file from the next: its size, and its modification and
-// change times in the platform's finest units. A write to the file changes the times.
+// A file time, on the system clock's scale (std::chrono::system_clock::now()), in nanoseconds.
+using FileTime = std::chrono::sys_time<std::chrono::nanoseconds>;
+
+// What tells one version of an open file from the next: which file it is (its device and inode,
+// or its volume and file index), its size, and its modification and change times. A write to the
+// file sets the times, but only to the file system's clock, which may move once per timer tick,
+// and on Windows perhaps only once the writer closes its handle.
 struct FileStamp {
+  std::uint64_t volume = 0, index = 0;
   std::uintmax_t size = 0;
-  std::int64_t modified = 0, modified_fraction = 0;
-  std::int64_t changed = 0, changed_fraction = 0;
+  FileTime modified{}, changed{};
 
   bool operator==(const FileStamp&) const = default;
 };
@@ -27,8 +33,15 @@ struct FileStamp {
 // what was opened, so nothing swapped into the path's place can slip past the check.
 std::FILE* OpenRegularFile(const std::filesystem::path& path, FileStamp& stamp);
 
-// Stores the stamp of the file open as `stream` in `stamp`; false if it cannot be read.
+// Updates `stamp`, the stamp of the file open as `stream` when it was opened, to the file's
+// present size and times (which file it is cannot change while it is open); false if they cannot
+// be read.
 bool StampOpenFile(std::FILE* stream, FileStamp& stamp);
+
+// Tells whether another program holds the file open as `stream` open for writing, where a write
+// through such a handle may not show in the file's times until it is closed (Windows). Always
+// false where every write sets the times as it is made (POSIX).
+bool HeldOpenForWriting(std::FILE* stream);
 
 }  // namespace pavrel
 

@@ -238,11 +238,16 @@ bool RecordFile::FindRecordWithKey(std::u32string_view key, std::u32string& reco
 }
 
 bool RecordFile::ChangedSinceOpened() {
-  FileStamp now;
+  FileStamp now = opened_;
   if (!stream_ || !StampOpenFile(stream_.get(), now)) {
     throw RecordFileError("the table could not be checked");
   }
   return now != opened_;
+}
+
+bool RecordFile::HeldByWriter() {
+  if (!stream_) throw RecordFileError("the table is closed");
+  return HeldOpenForWriting(stream_.get());
 }
 
 void RecordFile::Close() {

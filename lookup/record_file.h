@@ -81,6 +81,13 @@ class RecordFile {
   // opened: whether what was read may mix two versions of it. Requires an open file.
   bool ChangedSinceOpened();
 
+  // The file's stamp when it was opened.
+  const FileStamp& StampAtOpen() const { return opened_; }
+
+  // Tells whether another program holds the open file open for writing where its writes may not
+  // show in the stamp until then (see HeldOpenForWriting). Requires an open file.
+  bool HeldByWriter();
+
   // Releases the file; afterwards it reads as ended.
   void Close();
 
@@ -120,6 +127,8 @@ inline bool FindRecordWithKey(RecordFile& file, std::u32string_view key, std::u3
   return file.FindRecordWithKey(key, record);
 }
 inline bool ChangedSinceOpened(RecordFile& file) { return file.ChangedSinceOpened(); }
+inline const FileStamp& StampAtOpen(const RecordFile& file) { return file.StampAtOpen(); }
+inline bool HeldByWriter(RecordFile& file) { return file.HeldByWriter(); }
 inline void CloseRecordFile(RecordFile& file) { file.Close(); }
 
 }  // namespace pavrel

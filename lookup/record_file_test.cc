@@ -181,7 +181,7 @@ TEST(RecordFileTest, ReadsAndLooksUpLikeTheReference) {
                      : j == 4 || expected.empty() ? (j == 4 && i % 2 ? U"䶮" : U"\U0002A6A5")
                                                   : expected[random() % expected.size()];
       window.query.resize(std::min<std::size_t>(window.query.size(), 1));
-      RunLookup(window);
+      RunLookup(window, kNoWait);
       ASSERT_EQ(window.Answer(), ReferenceAnswer(expected, window.query)) << "table " << i;
     }
   }

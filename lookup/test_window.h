@@ -11,9 +11,15 @@
 #include <utility>
 #include <vector>
 
+#include "lookup/lookup_command.h"
 #include "lookup/window_operations.h"
 
 namespace pavrel {
+
+// For tables that a test writes just before it looks them up: a reading is trusted at once if
+// nothing changed while it was made, else made again after a millisecond, twice at most.
+inline constexpr TableWait kNoWait{std::chrono::milliseconds(0), std::chrono::milliseconds(1),
+                                   std::chrono::milliseconds(2)};
 
 struct TestWindow : WindowOperations {
   std::u32string query = U"字", result = U"(earlier result)";
