@@ -31,7 +31,8 @@ BenchTable WriteWubiLikeTable(const std::filesystem::path& folder, std::int64_t 
   const auto write_record = [&](char lead, char trail) {
     char code[4];
     for (char& c : code) c = static_cast<char>(letter(random));
-    const char32_t key = four_bytes ? extension_a(random) : DecodeCp936(std::string{lead, trail})[0];
+    const char32_t key =
+        four_bytes ? extension_a(random) : DecodeCp936(std::string{lead, trail})[0];
     four_bytes = encoding == BenchEncoding::kGb18030 && !four_bytes;
     std::string record;
     if (encoding == BenchEncoding::kUtf8) {

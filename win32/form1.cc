@@ -11,9 +11,9 @@
 #include "lookup/copied_text.h"
 #include "lookup/lookup_command.h"
 #include "win32/live_region.h"
-#include "win32/saved_choices.h"
 #include "win32/message_font.h"
 #include "win32/query_box_filter.h"
+#include "win32/saved_choices.h"
 #include "win32/text_conversion.h"
 #include "win32/text_sources.h"
 

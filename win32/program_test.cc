@@ -63,7 +63,7 @@ TEST(ProgramTest, AnswersItsCommandLineInABox) {
         {L"--lookup 字", L"当前目录下缺少 data.txt 文件！", 3}}) {
     if (exit_code == 3) std::filesystem::remove("data.txt");
     const PROCESS_INFORMATION pavrel = Start(arguments);
-    std::vector<HWND> boxes;  // pavrel.exe's, no other program's
+    std::vector<HWND> boxes;   // pavrel.exe's, no other program's
     EXPECT_TRUE(WaitFor([&] {  // shown once it holds its text
       boxes = DialogsOf(pavrel.dwThreadId);
       return boxes.size() == 1 && IsWindowVisible(boxes[0]);
