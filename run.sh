@@ -8,7 +8,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   exit 1
 fi
 
-"$root/scripts/build"
+"$root/scripts/build" --window
 if [ -z "${WAYLAND_DISPLAY:-}" ] && ! xdpyinfo >/dev/null 2>&1; then
   echo "Pavrel cannot reach the X display $DISPLAY." >&2
   exit 1
