@@ -4,6 +4,8 @@
 #include <optional>
 #include <string_view>
 
+#include "lookup/utf8_char.h"
+
 namespace pavrel {
 
 namespace {
@@ -42,23 +44,9 @@ constexpr char kUsage[] =
 
 // The one character that `text` holds in UTF-8; nothing for none, more, or invalid UTF-8.
 std::optional<char32_t> OneCharacter(std::string_view text) {
-  if (text.empty()) return std::nullopt;
-  const auto lead = static_cast<unsigned char>(text[0]);
-  const std::size_t length = lead < 0x80   ? 1
-                             : lead < 0xC2 ? 0
-                             : lead < 0xE0 ? 2
-                             : lead < 0xF0 ? 3
-                             : lead < 0xF5 ? 4
-                                           : 0;
-  if (length == 0 || text.size() != length) return std::nullopt;
-  char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-  for (std::size_t i = 1; i < length; ++i) {
-    const auto next = static_cast<unsigned char>(text[i]);
-    if ((next & 0xC0) != 0x80) return std::nullopt;
-    c = c << 6 | (next & 0x3F);
-  }
-  constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (c < kShortest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
+  char32_t c;
+  const std::size_t width = DecodeValidUtf8Char(text, c);
+  if (width == 0 || width != text.size()) return std::nullopt;
   return c;
 }
 

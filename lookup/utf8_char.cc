@@ -42,6 +42,16 @@ std::size_t DecodeUtf8Char(const unsigned char* p, const unsigned char* end, boo
   return width;
 }
 
+std::size_t DecodeValidUtf8Char(std::string_view bytes, char32_t& c) {
+  if (bytes.empty()) return 0;
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t width = DecodeUtf8Char(p, p + bytes.size(), false, c);
+  // An invalid sequence decodes to U+FFFD too, but never as three bytes from EF: those are always
+  // a whole character.
+  const bool valid = c != U'\uFFFD' || (width == 3 && p[0] == 0xEF);
+  return valid ? width : 0;
+}
+
 void EncodeUtf8Char(char32_t c, std::string& out) {
   if (c < 0x80) {
     out += static_cast<char>(c);

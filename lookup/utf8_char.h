@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace pavrel {
 
@@ -15,6 +16,11 @@ namespace pavrel {
 // follow it in the file.
 std::size_t DecodeUtf8Char(const unsigned char* p, const unsigned char* end, bool more,
                            char32_t& c);
+
+// Decodes the character at the start of `bytes` into `c` and returns its width in bytes, or 0
+// when `bytes` does not begin with a whole valid character (empty, invalid or cut off at the end).
+// A U+FFFD written in the text (EF BF BD) is valid.
+std::size_t DecodeValidUtf8Char(std::string_view bytes, char32_t& c);
 
 // Appends the UTF-8 bytes of `c`, a Unicode scalar value.
 void EncodeUtf8Char(char32_t c, std::string& out);

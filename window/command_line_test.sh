@@ -28,6 +28,8 @@ check 0 '的 rqyy rqy r' '' --lookup 的
 check 1 '无法查询' '' --all-codes --lookup 字
 check 2 '' "pavrel: --lookup needs one character, not '的中'
 Try 'pavrel --help' for more information." --lookup 的中
+check 2 '' "pavrel: --lookup needs one character, not '"$'\xED\xA0\x80'"'
+Try 'pavrel --help' for more information." --lookup $'\xED\xA0\x80'  # a surrogate is no character
 : >data.txt
 check 1 '无法查询' '' --lookup 的
 rm data.txt
