@@ -191,24 +191,22 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
   EXPECT_EQ(TextOf(control(kLabel3Id)), L"");
   // A copy marked secret is left alone; one made while another program has the clipboard open,
   // as other listeners do, is read once that one closes it.
-  const auto copy_in_place = [&](const std::wstring& text, bool secret) {
+  const auto copy_secret = [&](const std::wstring& text) {
     OpenClipboard(other);
     EmptyClipboard();
     const HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
     wcscpy(static_cast<wchar_t*>(GlobalLock(data)), text.c_str());
     GlobalUnlock(data);
     SetClipboardData(CF_UNICODETEXT, data);
-    if (secret) {
-      SetClipboardData(RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing"),
-                       GlobalAlloc(GMEM_MOVEABLE, 1));
-    }
+    SetClipboardData(RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing"),
+                     GlobalAlloc(GMEM_MOVEABLE, 1));
     CloseClipboard();
     play(L"");
   };
-  copy_in_place(L"工", true);
+  copy_secret(L"工");
   EXPECT_EQ(TextOf(control(kText1Id)), L"字");
   // A paste reads only the beginning of a large copy (here 16 MiB), in place.
-  copy_in_place(std::wstring(1 << 23, L'甲'), false);
+  copy_secret(std::wstring(1 << 23, L'甲'));
   PROCESS_MEMORY_COUNTERS memory{};
   K32GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
   const SIZE_T resident = memory.WorkingSetSize;
@@ -240,28 +238,27 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
 }
 
 // 显示全部编码, chosen by its access key in the right-click menu, grows Label3 to a long record
-// (up to the screen's height) and moves what is below it down as the window grows, also while
-// minimized; the next window remembers it, and switched off in the system menu it gives back the
-// described window. Moved to 144 dpi, the window takes the size that it asked for at once.
+// and moves what is below it down as the window grows, also while minimized and at 144 dpi, up
+// to the screen's height; the next window remembers it, and switched off in the system menu it
+// gives back the described window.
 TEST(Form1Test, ShowsEveryCodeOnRequestAndRemembersTheChoice) {
   RegDeleteTreeW(HKEY_CURRENT_USER, kChoicesKey);
   pavrel::TempDir dir;
   std::string record = "\xB5\xC4";  // 的
   for (int i = 0; i < 400; ++i) record += " rqyy";
   dir.Write("data.txt", record);
-  // The heights of the client area and Label3, and the top of Command1.
-  const auto measure = [](HWND window) {
+  // The heights of the client area and Label3, and the top of Command1, after a lookup of 的.
+  const auto look_up = [](HWND window, bool minimized = false) {
+    if (minimized) ShowWindow(window, SW_MINIMIZE);
+    SetWindowTextW(GetDlgItem(window, kText1Id), L"的");
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(kCommand1Id, BN_CLICKED), 0);
+    if (minimized) ShowWindow(window, SW_RESTORE);
     RECT client, label, button;
     GetClientRect(window, &client);
     GetWindowRect(GetDlgItem(window, kLabel3Id), &label);
     GetWindowRect(GetDlgItem(window, kCommand1Id), &button);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&button), 2);
     return std::vector<LONG>({client.bottom, label.bottom - label.top, button.top});
-  };
-  const auto look_up = [&](HWND window) {
-    SetWindowTextW(GetDlgItem(window, kText1Id), L"的");
-    SendMessageW(window, WM_COMMAND, MAKEWPARAM(kCommand1Id, BN_CLICKED), 0);
-    return measure(window);
   };
   const std::vector<LONG> described = {98, 17, 64};
   {
@@ -277,10 +274,7 @@ TEST(Form1Test, ShowsEveryCodeOnRequestAndRemembersTheChoice) {
   Form1 form;
   const HWND window = form.Create(GetModuleHandleW(nullptr), SW_SHOWMAXIMIZED);
   EXPECT_FALSE(IsZoomed(window));  // of fixed size, it opens normally
-  ShowWindow(window, SW_MINIMIZE);
-  look_up(window);
-  ShowWindow(window, SW_RESTORE);
-  const std::vector<LONG> grown = measure(window);
+  const std::vector<LONG> grown = look_up(window, true);
   const LONG growth = grown[1] - 17;
   EXPECT_GE(growth, 17);  // three lines at least
   EXPECT_EQ(grown, std::vector<LONG>({98 + growth, 17 + growth, 64 + growth}));
@@ -288,20 +282,17 @@ TEST(Form1Test, ShowsEveryCodeOnRequestAndRemembersTheChoice) {
   EXPECT_EQ(look_up(window), described);
   EXPECT_FALSE(SavedChoice(pavrel::kAllCodesItem));
   form.SetAllCodes(true);
-  RECT work;
+  SIZE size{};
+  SendMessageW(window, WM_GETDPISCALEDSIZE, 144, reinterpret_cast<LPARAM>(&size));
+  RECT work, box;
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  for (const UINT dpi : {144u, 96u}) {  // minimized to 144 dpi, shown back to 96 dpi
-    SIZE size{};
-    SendMessageW(window, WM_GETDPISCALEDSIZE, dpi, reinterpret_cast<LPARAM>(&size));
-    const RECT suggested{work.left, work.top, work.left + size.cx, work.top + size.cy};
-    ShowWindow(window, dpi == 144 ? SW_MINIMIZE : SW_RESTORE);
-    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
-    ShowWindow(window, SW_RESTORE);
-    RECT box;
-    GetWindowRect(window, &box);
-    EXPECT_TRUE(EqualRect(&box, &suggested)) << dpi;
-    EXPECT_LE(box.bottom, work.bottom) << dpi;
-  }
+  const RECT suggested{work.left, work.top, work.left + size.cx, work.top + size.cy};
+  ShowWindow(window, SW_MINIMIZE);
+  SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  ShowWindow(window, SW_RESTORE);
+  GetWindowRect(window, &box);
+  EXPECT_TRUE(EqualRect(&box, &suggested));
+  EXPECT_LE(box.bottom, work.bottom);
   RegDeleteTreeW(HKEY_CURRENT_USER, kChoicesKey);
 }
 

@@ -99,9 +99,11 @@ TEST(ProgramTest, StartsAsAskedFollowsCopiesForScreenReadersOneBoxAtATimeAndEnds
       SetWinEventHook(EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr,
                       HearLiveRegion, pavrel.dwProcessId, 0, WINEVENT_OUTOFCONTEXT);
   HWND form = nullptr;
-  ASSERT_TRUE(WaitFor([&] {
-    const std::vector<HWND> forms = DialogsOf(pavrel.dwThreadId, L"Form1");
-    return !forms.empty() && IsIconic(form = forms[0]);
+  ASSERT_TRUE(WaitFor([&] {  // the started program's window, not a Pavrel the user runs
+    form = nullptr;
+    do form = FindWindowExW(nullptr, form, L"Form1", nullptr);
+    while (form != nullptr && GetWindowThreadProcessId(form, nullptr) != pavrel.dwThreadId);
+    return form != nullptr && IsIconic(form);
   }));
   ShowWindow(form, SW_RESTORE);
   Activate(form);

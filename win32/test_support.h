@@ -10,7 +10,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "win32/form1.h"
@@ -23,20 +22,18 @@ inline std::wstring TextOf(HWND hwnd) {
   return text;
 }
 
-// The visible top-level windows of one thread of a class, by default the dialogs such as message
-// boxes: the program's, never another's.
-inline std::vector<HWND> DialogsOf(DWORD thread, std::wstring_view class_name = L"#32770") {
-  using Found = std::pair<std::wstring_view, std::vector<HWND>>;
-  Found found{class_name, {}};
-  const auto add = [](HWND hwnd, LPARAM data) -> BOOL {
-    wchar_t name[16] = {};
-    GetClassNameW(hwnd, name, 16);
-    auto& [class_name, windows] = *reinterpret_cast<Found*>(data);
-    if (name == class_name && IsWindowVisible(hwnd)) windows.push_back(hwnd);
+// The visible dialogs, such as message boxes, of one thread: the program's, never another's.
+inline std::vector<HWND> DialogsOf(DWORD thread) {
+  std::vector<HWND> dialogs;
+  const auto add = [](HWND hwnd, LPARAM found) -> BOOL {
+    wchar_t name[8] = {};
+    GetClassNameW(hwnd, name, 8);
+    auto& dialogs = *reinterpret_cast<std::vector<HWND>*>(found);
+    if (std::wstring_view(name) == L"#32770" && IsWindowVisible(hwnd)) dialogs.push_back(hwnd);
     return TRUE;
   };
-  EnumThreadWindows(thread, add, reinterpret_cast<LPARAM>(&found));
-  return found.second;
+  EnumThreadWindows(thread, add, reinterpret_cast<LPARAM>(&dialogs));
+  return dialogs;
 }
 
 // Dispatches this thread's messages, through `form`'s dialog keys as the program does, until
