@@ -31,8 +31,9 @@ constexpr char kChineseUsage[] =
 
 constexpr char kWindowsNotes[] =
     "\n"
-    "On Windows, /? shows this help too, and the choices made in the window's menus\n"
-    "are kept in the registry under HKEY_CURRENT_USER\\Software\\Pavrel.\n";
+    "On Windows, /? shows this help too, --lookup answers in a box rather than\n"
+    "printing, and the choices made in the window's menus are kept in the registry\n"
+    "under HKEY_CURRENT_USER\\Software\\Pavrel.\n";
 
 // The error in Chinese, before the shared English one.
 std::string ChineseError(const pavrel::CommandLine& command_line) {

@@ -94,6 +94,34 @@ SIZE WindowSizeFor(UINT dpi, int result_height) {
   return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
+// Moves and sizes the window, as SetWindowPos does. A minimized window gets the rectangle for
+// when it is restored, which SetWindowPos leaves as it was; that one is in work area coordinates.
+void PlaceWindow(HWND hwnd, const RECT& screen, bool move) {
+  if (!IsIconic(hwnd)) {
+    SetWindowPos(hwnd, nullptr, screen.left, screen.top, screen.right - screen.left,
+                 screen.bottom - screen.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | (move ? 0 : SWP_NOMOVE));
+    return;
+  }
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof(placement);
+  GetWindowPlacement(hwnd, &placement);
+  RECT& normal = placement.rcNormalPosition;
+  if (move) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromRect(&screen, MONITOR_DEFAULTTONEAREST), &monitor);
+    normal = screen;
+    OffsetRect(&normal, monitor.rcMonitor.left - monitor.rcWork.left,
+               monitor.rcMonitor.top - monitor.rcWork.top);
+  } else {
+    normal.right = normal.left + screen.right - screen.left;
+    normal.bottom = normal.top + screen.bottom - screen.top;
+  }
+  placement.showCmd = SW_SHOWMINNOACTIVE;
+  SetWindowPlacement(hwnd, &placement);
+}
+
 // Finds the message box that ShowMessage opened over `owner`, a dialog of this thread.
 BOOL CALLBACK FindOwnedBox(HWND hwnd, LPARAM found) {
   auto& box = *reinterpret_cast<std::pair<HWND, HWND>*>(found);
@@ -136,9 +164,10 @@ HWND Form1::Create(HINSTANCE instance, int show) {
     return nullptr;
   }
   // Start-up: float above ordinary windows and appear as the program was started (a shortcut
-  // or `start /min` may ask for a minimized window), then take typing in the query box.
+  // or `start /min` may ask for a minimized window; a maximized one, of fixed size, opens
+  // normally), then take typing in the query box.
   SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  ShowWindow(hwnd_, show);
+  ShowWindow(hwnd_, show == SW_SHOWMAXIMIZED ? SW_SHOWNORMAL : show);
   FocusQueryBox();
   return hwnd_;
 }
@@ -185,9 +214,11 @@ LRESULT Form1::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       return 0;
     // Asked before WM_DPICHANGED, so that the rectangle that it suggests has the window's size
     // at the new DPI: the layout's client area, with the frame at that DPI.
-    case WM_GETDPISCALEDSIZE:
-      *reinterpret_cast<SIZE*>(lParam) = WindowSizeFor(static_cast<UINT>(wParam), result_height_);
+    case WM_GETDPISCALEDSIZE: {
+      const auto dpi = static_cast<UINT>(wParam);
+      *reinterpret_cast<SIZE*>(lParam) = WindowSizeFor(dpi, ResultHeightFor(dpi));
       return TRUE;
+    }
     case WM_SETTINGCHANGE:
       OnSettingChange(static_cast<UINT>(wParam));
       break;
@@ -321,8 +352,11 @@ void Form1::SetFollowClipboard(bool on) {
 // Looks the copied character up as Enter would, leaving the keyboard where the user copied. While
 // another program has the clipboard open (other clipboard listeners read the same copy), it tries
 // again shortly, from a timer, so that the window does not wait.
+// A copy already read (Windows may tell of one twice) is not looked up again.
 void Form1::OnClipboardUpdate() {
   if (!follow_clipboard_) return;
+  const DWORD sequence = GetClipboardSequenceNumber();
+  if (sequence != 0 && sequence == read_sequence_) return;
   std::optional<char32_t> character;
   if (!ReadCopiedCharacter(hwnd_, character)) {
     if (++clipboard_tries_ < kClipboardTries) {
@@ -330,6 +364,7 @@ void Form1::OnClipboardUpdate() {
     }
     return;
   }
+  read_sequence_ = sequence;
   if (!character) return;
   // The character as UTF-16, without allocating: a copy that cannot be looked up changes nothing.
   wchar_t text[3] = {static_cast<wchar_t>(*character)};
@@ -359,9 +394,9 @@ void Form1::CloseMessageBox() {
 void Form1::OnDpiChanged(HWND hwnd, UINT dpi, const RECT& suggested) {
   dpi_ = dpi;
   icons_.Load(hwnd, kIconId, dpi);
-  SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  // The suggested size is the one WM_GETDPISCALEDSIZE answered, so fitting changes nothing more.
+  PlaceWindow(hwnd, suggested, true);
+  // The suggested size is the one WM_GETDPISCALEDSIZE answered, measured with the fonts for the
+  // new DPI: fitting changes it no more, unless the new monitor's work area caps it otherwise.
   SetFonts();
 }
 
@@ -387,35 +422,42 @@ void Form1::SetFonts() {
   for (const HFONT font : old_fonts) DeleteObject(font);
 }
 
-// Sizes the window and places the controls: as described, or, while every code is shown, with
-// Label3 as tall as its record needs, up to what the monitor's work area can hold.
+// Label3's height at 96 dpi for the window at `dpi`: 0 (as described), or, while every code is
+// shown, as tall as the record needs in the window font for `dpi`, up to what the monitor's work
+// area can hold.
+int Form1::ResultHeightFor(UINT dpi) const {
+  if (!all_codes_) return 0;
+  // Measured as the static control wraps its text.
+  RECT text{0, 0, Scale(pavrel::kControls[pavrel::kResultLabel].box.width, dpi), 0};
+  const HFONT font =
+      dpi == dpi_ ? nullptr : MakeFont(pavrel::FontOf(pavrel::FontRole::kWindow), dpi);
+  const HDC dc = GetDC(label3_);
+  const HGDIOBJ old_font = SelectObject(
+      dc, font != nullptr ? font : fonts_[static_cast<int>(pavrel::FontRole::kWindow)]);
+  DrawTextW(dc, result_.c_str(), -1, &text,
+            DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+  SelectObject(dc, old_font);
+  ReleaseDC(label3_, dc);
+  if (font != nullptr) DeleteObject(font);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor);
+  RECT frame{};
+  AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi);
+  // Rounded down, so that the client area scaled back to `dpi` is no taller than the room.
+  const int room = (monitor.rcWork.bottom - monitor.rcWork.top - (frame.bottom - frame.top)) * 96 /
+                       static_cast<int>(dpi) -
+                   pavrel::kClientHeight;
+  const int height = (text.bottom * 96 + static_cast<int>(dpi) - 1) / static_cast<int>(dpi);
+  return std::min(height, pavrel::kControls[pavrel::kResultLabel].box.height + room);
+}
+
+// Sizes the window and places the controls for dpi_.
 void Form1::FitResult() {
-  const int dpi = static_cast<int>(dpi_);
   const auto scale = [this](int pixels) { return Scale(pixels, dpi_); };
-  int result_height = 0;  // at 96 dpi
-  if (all_codes_) {
-    // Measured as the static control wraps its text.
-    RECT text{0, 0, scale(pavrel::kControls[pavrel::kResultLabel].box.width), 0};
-    const HDC dc = GetDC(label3_);
-    const HGDIOBJ old_font = SelectObject(dc, fonts_[static_cast<int>(pavrel::FontRole::kWindow)]);
-    DrawTextW(dc, result_.c_str(), -1, &text,
-              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
-    SelectObject(dc, old_font);
-    ReleaseDC(label3_, dc);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
-    GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor);
-    RECT frame{};
-    AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi_);
-    const int room =
-        MulDiv(monitor.rcWork.bottom - monitor.rcWork.top - (frame.bottom - frame.top), 96, dpi) -
-        pavrel::kClientHeight;
-    result_height = std::min(static_cast<int>(text.bottom * 96 + dpi - 1) / dpi,
-                             pavrel::kControls[pavrel::kResultLabel].box.height + room);
-  }
-  result_height_ = result_height;
+  const int result_height = ResultHeightFor(dpi_);
   const SIZE size = WindowSizeFor(dpi_, result_height);
-  SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  PlaceWindow(hwnd_, RECT{0, 0, size.cx, size.cy}, false);
   for (int index = 0; index < static_cast<int>(std::size(pavrel::kControls)); ++index) {
     const pavrel::Box box = pavrel::GrownBox(index, result_height);
     MoveWindow(GetDlgItem(hwnd_, ControlId(index)), scale(box.left), scale(box.top),

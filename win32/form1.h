@@ -74,6 +74,7 @@ class Form1 : public pavrel::WindowOperations {
 
   void Lookup();
   void SetFonts();
+  int ResultHeightFor(UINT dpi) const;
   void FitResult();
   void FitTooltip();
   void ShowRecordAsTooltip();
@@ -90,10 +91,10 @@ class Form1 : public pavrel::WindowOperations {
   bool result_set_ = false;        // set by SetResultText: the lookup changed the caption
   bool follow_clipboard_ = false;  // the window listens to the clipboard
   bool all_codes_ = false;         // Label3 grows to show the whole record
-  int result_height_ = 0;          // Label3's height at 96 dpi while it grows, else 0
   bool message_open_ = false;      // the message box is open
   bool message_shown_ = false;     // set by ShowMessage: the lookup failed
   int clipboard_tries_ = 0;        // reads of the newest copy that found the clipboard open
+  DWORD read_sequence_ = 0;        // the clipboard's sequence number at the last copy read
 };
 
 // Dispatches one message of the thread's queue as the program's message loop does: keys that a

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <imm.h>
+#include <psapi.h>
 
 #include <string>
 #include <thread>
@@ -42,6 +43,7 @@ const struct {
     {L"字\t ", L"字", L"字 pbf", 0, 1},
     {L"字\x1b", L"字", L"", 1, 1},                // Escape closes nothing
     {L"\U00020000$x", L"\U00020000", L"", 0, 0},  // a surrogate pair is one
+    {L"\U00020000%x", L"\U00020000", L"", 0, 0},  // Left, which Wine stops in its middle
     {L"\U00020000\r", L"\U00020000", L"无法查询", 0, 2},
     {L"字\r\x16", L"甲", L"字 pbf", 1, 1},  // a paste (Ctrl+V) keeps its first
     {L"字\r\1", L"甲", L"字 pbf", 1, 1},    // so does an input method's phrase
@@ -61,12 +63,12 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
   ASSERT_NE(window, nullptr);
   const auto control = [&](int id) { return GetDlgItem(window, id); };
   // Posts the script and dispatches it as the program's message loop does. Enter, Tab, Escape,
-  // Space and Home (whose characters are their key codes; Home's is $) are pressed; an input
+  // Space, Home and Left (whose characters are their key codes: $ and %) are pressed; an input
   // method gives 甲乙 as one result at \1, as characters at \2; any other character is typed.
   const auto play = [&](const std::wstring& script) {
     const UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseMessageBox);
     for (const wchar_t c : script + L'\0') {
-      if (std::wstring_view(L"\r\t\x1b $").find(c) != std::wstring_view::npos) {
+      if (std::wstring_view(L"\r\t\x1b $%").find(c) != std::wstring_view::npos) {
         PostMessageW(GetFocus(), WM_KEYDOWN, c, 1);
         PostMessageW(GetFocus(), WM_KEYUP, c, 0xC0000001);
       } else if (c == L'\1') {
@@ -183,13 +185,17 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
   EXPECT_EQ(GetMenuState(system_menu, kFollowClipboardCommand, MF_BYCOMMAND), MF_CHECKED);
   EXPECT_EQ(TextOf(control(kLabel3Id)), L"字 pbf");
   EXPECT_EQ(GetFocus(), other);
+  // Told of the same copy again, the window does not look it up twice.
+  SetWindowTextW(control(kLabel3Id), L"");
+  SendMessageW(window, WM_CLIPBOARDUPDATE, 0, 0);
+  EXPECT_EQ(TextOf(control(kLabel3Id)), L"");
   // A copy marked secret is left alone; one made while another program has the clipboard open,
   // as other listeners do, is read once that one closes it.
-  const auto copy_secret = [&](const wchar_t* text) {
+  const auto copy_secret = [&](const std::wstring& text) {
     OpenClipboard(other);
     EmptyClipboard();
-    const HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (wcslen(text) + 1) * sizeof(wchar_t));
-    wcscpy(static_cast<wchar_t*>(GlobalLock(data)), text);
+    const HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    wcscpy(static_cast<wchar_t*>(GlobalLock(data)), text.c_str());
     GlobalUnlock(data);
     SetClipboardData(CF_UNICODETEXT, data);
     SetClipboardData(RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing"),
@@ -199,6 +205,16 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
   };
   copy_secret(L"工");
   EXPECT_EQ(TextOf(control(kText1Id)), L"字");
+  // A paste reads only the beginning of a large copy (here 16 MiB), in place.
+  copy_secret(std::wstring(1 << 23, L'甲'));
+  PROCESS_MEMORY_COUNTERS memory{};
+  K32GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
+  const SIZE_T resident = memory.WorkingSetSize;
+  SendMessageW(control(kText1Id), EM_SETSEL, 0, -1);
+  SendMessageW(control(kText1Id), WM_PASTE, 0, 0);
+  K32GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
+  EXPECT_LT(memory.PeakWorkingSetSize - resident, SIZE_T{1} << 25);
+  EXPECT_EQ(TextOf(control(kText1Id)), L"甲");
   Copy(other, L"工");
   HANDLE opened = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   std::thread listener([opened] {
@@ -222,16 +238,21 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
 }
 
 // 显示全部编码, chosen by its access key in the right-click menu, grows Label3 to a long record
-// and moves what is below it down as the window grows; the next window remembers it, and switched
-// off in the system menu it gives back the described window.
+// and moves what is below it down as the window grows, also while minimized and at 144 dpi, up
+// to the screen's height; the next window remembers it, and switched off in the system menu it
+// gives back the described window.
 TEST(Form1Test, ShowsEveryCodeOnRequestAndRemembersTheChoice) {
   RegDeleteTreeW(HKEY_CURRENT_USER, kChoicesKey);
   pavrel::TempDir dir;
-  dir.Write("data.txt", "\xB5\xC4 rqyy rqy r dddd eeee ffff\r\n");  // 的
+  std::string record = "\xB5\xC4";  // 的
+  for (int i = 0; i < 400; ++i) record += " rqyy";
+  dir.Write("data.txt", record);
   // The heights of the client area and Label3, and the top of Command1, after a lookup of 的.
-  const auto look_up = [](HWND window) {
+  const auto look_up = [](HWND window, bool minimized = false) {
+    if (minimized) ShowWindow(window, SW_MINIMIZE);
     SetWindowTextW(GetDlgItem(window, kText1Id), L"的");
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(kCommand1Id, BN_CLICKED), 0);
+    if (minimized) ShowWindow(window, SW_RESTORE);
     RECT client, label, button;
     GetClientRect(window, &client);
     GetWindowRect(GetDlgItem(window, kLabel3Id), &label);
@@ -251,14 +272,27 @@ TEST(Form1Test, ShowsEveryCodeOnRequestAndRemembersTheChoice) {
                  MAKELPARAM(label.left + 5, label.top + 5));
   }
   Form1 form;
-  const HWND window = form.Create(GetModuleHandleW(nullptr));
-  const std::vector<LONG> grown = look_up(window);
+  const HWND window = form.Create(GetModuleHandleW(nullptr), SW_SHOWMAXIMIZED);
+  EXPECT_FALSE(IsZoomed(window));  // of fixed size, it opens normally
+  const std::vector<LONG> grown = look_up(window, true);
   const LONG growth = grown[1] - 17;
   EXPECT_GE(growth, 17);  // three lines at least
   EXPECT_EQ(grown, std::vector<LONG>({98 + growth, 17 + growth, 64 + growth}));
   SendMessageW(window, WM_SYSCOMMAND, kAllCodesCommand, 0);
   EXPECT_EQ(look_up(window), described);
   EXPECT_FALSE(SavedChoice(pavrel::kAllCodesItem));
+  form.SetAllCodes(true);
+  SIZE size{};
+  SendMessageW(window, WM_GETDPISCALEDSIZE, 144, reinterpret_cast<LPARAM>(&size));
+  RECT work, box;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const RECT suggested{work.left, work.top, work.left + size.cx, work.top + size.cy};
+  ShowWindow(window, SW_MINIMIZE);
+  SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  ShowWindow(window, SW_RESTORE);
+  GetWindowRect(window, &box);
+  EXPECT_TRUE(EqualRect(&box, &suggested));
+  EXPECT_LE(box.bottom, work.bottom);
   RegDeleteTreeW(HKEY_CURRENT_USER, kChoicesKey);
 }
 

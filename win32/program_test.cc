@@ -75,6 +75,7 @@ TEST(ProgramTest, AnswersItsCommandLineInABox) {
       SendMessageW(text, WM_GETTEXT, help.size(), reinterpret_cast<LPARAM>(help.data()));
       help.resize(help.find(L'\0'));
       EXPECT_EQ(SendMessageW(text, EM_GETLINECOUNT, 0, 0), std::ranges::count(help, L'\n') + 1);
+      EXPECT_TRUE(GetWindowLongW(text, GWL_STYLE) & WS_TABSTOP);  // Tab reaches it
     }
     if (!boxes.empty()) SendMessageW(boxes[0], WM_COMMAND, IDOK, 0);
     EXPECT_EQ(ExitCode(pavrel, 5000), exit_code) << arguments;
@@ -98,8 +99,12 @@ TEST(ProgramTest, StartsAsAskedFollowsCopiesForScreenReadersOneBoxAtATimeAndEnds
       SetWinEventHook(EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr,
                       HearLiveRegion, pavrel.dwProcessId, 0, WINEVENT_OUTOFCONTEXT);
   HWND form = nullptr;
-  ASSERT_TRUE(WaitFor(
-      [&] { return (form = FindWindowW(L"Form1", L"Quorlan")) != nullptr && IsIconic(form); }));
+  ASSERT_TRUE(WaitFor([&] {  // the started program's window, not a Pavrel the user runs
+    form = nullptr;
+    do form = FindWindowExW(nullptr, form, L"Form1", nullptr);
+    while (form != nullptr && GetWindowThreadProcessId(form, nullptr) != pavrel.dwThreadId);
+    return form != nullptr && IsIconic(form);
+  }));
   ShowWindow(form, SW_RESTORE);
   Activate(form);
   EXPECT_TRUE(!IsIconic(form) && (GetWindowLongW(form, GWL_EXSTYLE) & WS_EX_TOPMOST));

@@ -3,9 +3,12 @@
 #include <commctrl.h>
 #include <imm.h>
 
+#include <algorithm>
+#include <new>
 #include <string>
 #include <string_view>
 
+#include "lookup/copied_text.h"
 #include "lookup/query_box.h"
 #include "win32/text_conversion.h"
 #include "win32/text_sources.h"
@@ -21,6 +24,18 @@ bool InsertedByTheRule(HWND edit, std::wstring_view inserted) {
   DWORD start = 0;
   DWORD end = 0;
   SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  // An end between the two halves of a surrogate pair (the caret can get there by EM_SETSEL, or by
+  // the arrow keys under Wine) moves to the pair's beginning, so that no half is left alone.
+  const auto out_of_pair = [&text](DWORD& at) {
+    if (at > 0 && at < text.size() && IS_HIGH_SURROGATE(text[at - 1]) &&
+        IS_LOW_SURROGATE(text[at])) {
+      --at;
+      return true;
+    }
+    return false;
+  };
+  const bool start_moved = out_of_pair(start);
+  if (out_of_pair(end) || start_moved) SendMessageW(edit, EM_SETSEL, start, end);
   const std::wstring prefix = text.substr(0, start);
   const std::u32string before = FromUtf16(text);
   const std::u32string after = FromUtf16(prefix + std::wstring(inserted) + text.substr(end));
@@ -37,10 +52,12 @@ bool InsertedByTheRule(HWND edit, std::wstring_view inserted) {
   return true;
 }
 
-// A single-line edit control pastes the clipboard's text up to its first line break.
+// A single-line edit control pastes the clipboard's text up to its first line break. Only its
+// beginning is read: the rule keeps one character of it.
 std::wstring PastedText(HWND edit) {
-  std::wstring text = ClipboardText(edit);
-  return text.substr(0, text.find_first_of(L"\r\n"));
+  std::wstring text = ClipboardText(edit, pavrel::kCopiedTextBytes / sizeof(wchar_t));
+  text.resize(std::min(text.size(), text.find_first_of(L"\r\n")));
+  return text;
 }
 
 // An input method's result string, when `flags` of WM_IME_COMPOSITION say that it has one.
@@ -71,9 +88,17 @@ LRESULT CALLBACK FilterInsertions(HWND edit, UINT message, WPARAM wParam, LPARAM
       }
       break;
     }
+    // The paste is made here, also when the rule lets all of it in: the edit's own paste need
+    // not stop at a line break. Out of memory, nothing is pasted.
     case WM_PASTE:
-      if (InsertedByTheRule(edit, PastedText(edit))) return 0;
-      break;
+      try {
+        const std::wstring pasted = PastedText(edit);
+        if (!InsertedByTheRule(edit, pasted)) {
+          SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pasted.c_str()));
+        }
+      } catch (const std::bad_alloc&) {
+      }
+      return 0;
     case WM_IME_COMPOSITION: {
       const std::wstring result = ImeResult(edit, lParam);
       if (!result.empty() && InsertedByTheRule(edit, result)) return 0;

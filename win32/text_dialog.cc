@@ -119,8 +119,8 @@ void ShowTextDialog(const std::wstring& title, const std::wstring& text) {
   }
   DialogTemplate dialog(DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU,
                         title.c_str(), 2);
-  dialog.AddItem(WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
-                     ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL,
+  dialog.AddItem(WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL |
+                     ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL,
                  kTextDialogTextId, 0x0081);
   dialog.AddItem(WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, 0x0080);
   DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), nullptr, TextDialogProc,

@@ -1,5 +1,6 @@
 #include "win32/text_sources.h"
 
+#include <algorithm>
 #include <cwchar>
 
 std::wstring WindowText(HWND hwnd) {
@@ -8,12 +9,12 @@ std::wstring WindowText(HWND hwnd) {
   return text;
 }
 
-std::wstring ClipboardText(HWND owner) {
+std::wstring ClipboardText(HWND owner, std::size_t limit) {
   std::wstring text;
   if (!OpenClipboard(owner)) return text;
   if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
     if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text.assign(units, wcsnlen(units, GlobalSize(data) / sizeof(wchar_t)));
+      text.assign(units, wcsnlen(units, std::min(GlobalSize(data) / sizeof(wchar_t), limit)));
       GlobalUnlock(data);
     }
   }
