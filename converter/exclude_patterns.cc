@@ -1,5 +1,7 @@
 #include "converter/exclude_patterns.h"
 
+#include <re2/stringpiece.h>
+
 #include "converter/convert_error.h"
 
 namespace pavrel {
@@ -60,7 +62,8 @@ ExcludePatterns::ExcludePatterns(const std::vector<std::string>& patterns,
 bool ExcludePatterns::Match(std::string_view code) const {
   if (!set_) return false;
   re2::RE2::Set::ErrorInfo error{};
-  const bool matched = set_->Match(code, nullptr, &error);
+  // RE2's own string view type: newer RE2 takes Abseil's, which is not std::string_view.
+  const bool matched = set_->Match(re2::StringPiece(code.data(), code.size()), nullptr, &error);
   if (error.kind != re2::RE2::Set::kNoError) {
     throw FileError(path_, "the exclude patterns are too complex to match within " +
                                std::to_string(kMemoryBudget >> 10) + " KiB");
