@@ -34,7 +34,7 @@ class NullWindow : public WindowOperations {
  public:
   explicit NullWindow(std::u32string query) : query_(std::move(query)) {}
   std::u32string GetQueryText() override { return query_; }
-  void SetResultText(const std::u32string& text) override { benchmark::DoNotOptimize(text); }
+  void SetResultText(const std::u32string& text) override { benchmark::DoNotOptimize(text.data()); }
   void FocusQueryBox() override {}
   void SetQuerySelection(int, int) override {}
   void ShowMessage(const std::u32string&) override { std::abort(); }
