@@ -233,10 +233,12 @@ TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
   free(clipboard);
   Copy(" \u3000\u00a0“𠀀中");  // the first character that is not a space or punctuation
   xcb_disconnect(silent);
-  // No text, a secret, and a huge copy whose character comes after what is read: ignored.
+  // No text, a secret (its mark ending in NUL, after many other targets), and a huge copy whose
+  // character comes after what is read: ignored.
   auto* secret = new QMimeData;
   secret->setText("字");
-  secret->setData("x-kde-passwordManagerHint", "secret");
+  for (int i = 0; i < 1100; ++i) secret->setData(QString("x-pavrel-%1").arg(i), {});
+  secret->setData("x-kde-passwordManagerHint", QByteArray("secret\0", 7));
   Copy({}, secret);
   Copy("\xff\xfe\x00\x01\xe5\xad\x97");
   Copy(QByteArray(8 << 20, ' ') + "字");
