@@ -2,6 +2,7 @@
 
 #include "window/form1.h"
 
+#include <sys/stat.h>
 #include <xcb/xcb.h>
 
 #include <QApplication>
@@ -305,6 +306,12 @@ TEST_F(Form1Test, ShowsEveryCodeOnRequestAndRemembersTheChoice) {
   check(17, 98);
   Open();
   EXPECT_FALSE(form_->findChild<QAction*>("AllCodes")->isChecked());
+  // A FIFO in the file's place, which would hold up the window, is neither read nor replaced.
+  file.remove();
+  ASSERT_EQ(mkfifo(QFile::encodeName(file.fileName()), 0600), 0);
+  Open();
+  ContextMenu(button(), "显示全部编码(&A)");
+  EXPECT_TRUE(std::filesystem::is_fifo(file.fileName().toStdString()));
 }
 
 // Under a Chinese locale Qt's own texts are Chinese, from the translations Debian packages.
