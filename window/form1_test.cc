@@ -261,6 +261,11 @@ TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
   EXPECT_TRUE(QTest::qWaitFor([] { return OpenBox() == nullptr; }));
   EXPECT_EQ(Label3()->text(), "中 khk");
   std::filesystem::remove("data.txt");
+  during_box_ = [this] {  // a lookup by Enter that finds the table closes it too
+    dir_.Write("data.txt", kTable);
+    QTest::keyClick(form_.get(), Qt::Key_Return);
+    EXPECT_EQ(OpenBox(), nullptr);
+  };
   Copy("国");
   EXPECT_TRUE(QTest::qWaitFor([] { return OpenBox() == nullptr; }));
   EXPECT_EQ(boxes_, QStringList(2, "Pavrel: 当前目录下缺少 data.txt 文件！"));
