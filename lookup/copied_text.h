@@ -1,7 +1,9 @@
 // The rule by which a window that follows the clipboard picks the character to look up from
 // copied text, the same on every platform: the first character that is neither ASCII, white
-// space, punctuation, a symbol, a control nor a format character, so that “字”, 《红楼梦》 and
-// "\u00A0中国" look up 字, 红 and 中. Only the beginning of a copy is read, however large it is.
+// space, punctuation, a symbol, a control, a format character, a mark (which only changes the
+// character before it) nor default ignorable (shown as nothing: variation selectors, Hangul
+// fillers), so that “字”, 《红楼梦》, "\u00A0中国" and "❤\uFE0F字" look up 字, 红, 中 and 字.
+// Only the beginning of a copy is read, however large it is.
 
 #ifndef PAVREL_LOOKUP_COPIED_TEXT_H_
 #define PAVREL_LOOKUP_COPIED_TEXT_H_

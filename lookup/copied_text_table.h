@@ -1,6 +1,6 @@
 // The code points that copied text is not looked up by, from Unicode's general categories:
-// punctuation, symbols, separators, controls, format characters and surrogates. Made by
-// tools/GenerateCopiedTextTable.java.
+// punctuation, symbols, separators, controls, format characters, surrogates and marks; and
+// Unicode's default ignorable code points. Made by tools/GenerateCopiedTextTable.java.
 
 #ifndef PAVREL_LOOKUP_COPIED_TEXT_TABLE_H_
 #define PAVREL_LOOKUP_COPIED_TEXT_TABLE_H_

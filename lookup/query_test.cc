@@ -21,7 +21,10 @@ TEST(CopiedCharacterTest, IsTheFirstThatIsNeitherAsciiBlankPunctuationNorSymbol)
       {u8"，好", U'好'},
       {u8"〇", U'〇'},  // a number that is a letter
       {u8" \t\r\n\u00a0\u3000\u200b\u2028…€→a1字",
-       U'字'},  // blanks, ASCII, symbols, a format character
+       U'字'},                            // blanks, ASCII, symbols, a format character
+      {u8"❤\ufe0f字", U'字'},             // an emoji's variation selector
+      {u8"x\u0301\u20e3字", U'字'},       // combining marks
+      {u8"\u3164\u115f\uffa0字", U'字'},  // Hangul fillers, shown as nothing
       {u8"\U00020000x", U'\U00020000'},
       {u8"\uff21", U'\uff21'},                      // a full-width letter
       {u8"\U000E0001\U0001F600\uE000", U'\uE000'},  // a tag and an emoji: a private use one

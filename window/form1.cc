@@ -120,7 +120,15 @@ void Form1::keyPressEvent(QKeyEvent* event) {
   QWidget::keyPressEvent(event);
 }
 
-void Form1::lookUpCharacter() { pavrel::RunLookup(*this); }
+void Form1::lookUpCharacter() { runLookup(); }
+
+// A lookup that finds the table, by Enter or by a copy, closes an open box that says it is
+// missing: that box is out of date.
+void Form1::runLookup() {
+  message_shown_ = false;
+  pavrel::RunLookup(*this);
+  if (!message_shown_ && message_box_ != nullptr) message_box_->accept();
+}
 
 void Form1::SetFollowClipboard(bool on) {
   menu_items_[pavrel::kFollowClipboardItem]->setChecked(on);
@@ -154,12 +162,9 @@ void Form1::fitResult() {
 void Form1::lookUpCopiedCharacter(const QString& character) {
   if (!menu_items_[pavrel::kFollowClipboardItem]->isChecked() || character.isEmpty()) return;
   query_box_->setText(character);
-  message_shown_ = false;
   looking_up_copy_ = true;
-  pavrel::RunLookup(*this);
+  runLookup();
   looking_up_copy_ = false;
-  // The table is there again: the open box that says it is missing is out of date.
-  if (!message_shown_ && message_box_ != nullptr) message_box_->accept();
 }
 
 std::u32string Form1::GetQueryText() { return query_box_->text().toStdU32String(); }

@@ -47,6 +47,7 @@ class Form1 : public QWidget, public pavrel::WindowOperations {
 
  private slots:
   void lookUpCharacter();
+  void runLookup();
   void lookUpCopiedCharacter(const QString& character);
   void fitResult();
 

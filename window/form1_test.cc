@@ -2,6 +2,7 @@
 
 #include "window/form1.h"
 
+#include <sys/stat.h>
 #include <xcb/xcb.h>
 
 #include <QApplication>
@@ -233,10 +234,12 @@ TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
   free(clipboard);
   Copy(" \u3000\u00a0“𠀀中");  // the first character that is not a space or punctuation
   xcb_disconnect(silent);
-  // No text, a secret, and a huge copy whose character comes after what is read: ignored.
+  // No text, a secret (its mark ending in NUL, after many other targets), and a huge copy whose
+  // character comes after what is read: ignored.
   auto* secret = new QMimeData;
   secret->setText("字");
-  secret->setData("x-kde-passwordManagerHint", "secret");
+  for (int i = 0; i < 1100; ++i) secret->setData(QString("x-pavrel-%1").arg(i), {});
+  secret->setData("x-kde-passwordManagerHint", QByteArray("secret\0", 7));
   Copy({}, secret);
   Copy("\xff\xfe\x00\x01\xe5\xad\x97");
   Copy(QByteArray(8 << 20, ' ') + "字");
@@ -258,6 +261,11 @@ TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
   EXPECT_TRUE(QTest::qWaitFor([] { return OpenBox() == nullptr; }));
   EXPECT_EQ(Label3()->text(), "中 khk");
   std::filesystem::remove("data.txt");
+  during_box_ = [this] {  // a lookup by Enter that finds the table closes it too
+    dir_.Write("data.txt", kTable);
+    QTest::keyClick(form_.get(), Qt::Key_Return);
+    EXPECT_EQ(OpenBox(), nullptr);
+  };
   Copy("国");
   EXPECT_TRUE(QTest::qWaitFor([] { return OpenBox() == nullptr; }));
   EXPECT_EQ(boxes_, QStringList(2, "Pavrel: 当前目录下缺少 data.txt 文件！"));
@@ -303,6 +311,12 @@ TEST_F(Form1Test, ShowsEveryCodeOnRequestAndRemembersTheChoice) {
   check(17, 98);
   Open();
   EXPECT_FALSE(form_->findChild<QAction*>("AllCodes")->isChecked());
+  // A FIFO in the file's place, which would hold up the window, is neither read nor replaced.
+  file.remove();
+  ASSERT_EQ(mkfifo(QFile::encodeName(file.fileName()), 0600), 0);
+  Open();
+  ContextMenu(button(), "显示全部编码(&A)");
+  EXPECT_TRUE(std::filesystem::is_fifo(file.fileName().toStdString()));
 }
 
 // Under a Chinese locale Qt's own texts are Chinese, from the translations Debian packages.

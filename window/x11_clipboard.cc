@@ -4,6 +4,7 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -12,6 +13,13 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// A value read from the window's property: its type, its bytes, and whether they are all of it.
+struct PropertyValue {
+  xcb_atom_t type = XCB_NONE;
+  std::string bytes;
+  bool whole = false;
+};
 
 // One read of the selection: a connection, a hidden window whose property receives the owner's
 // answers, and a time limit that every wait shares. Once a wait fails, every later step fails.
@@ -64,35 +72,42 @@ class SelectionRead {
 
   // The property's type and its first `bytes` bytes. `take` deletes it once read to its end,
   // which asks an owner sending increments for the next one.
-  std::pair<xcb_atom_t, std::string> Property(std::size_t bytes, bool take = false) {
-    if (failed_) return {XCB_NONE, {}};
+  PropertyValue Property(std::size_t bytes, bool take = false) {
+    if (failed_) return {};
     const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
         xcb_get_property_reply(connection_,
                                xcb_get_property(connection_, take, window_, property_,
                                                 XCB_GET_PROPERTY_TYPE_ANY, 0, (bytes + 3) / 4),
                                nullptr),
         &std::free);
-    if (reply == nullptr) return {XCB_NONE, {}};
+    if (reply == nullptr) return {};
     const auto* value = static_cast<const char*>(xcb_get_property_value(reply.get()));
     const auto length = static_cast<std::size_t>(xcb_get_property_value_length(reply.get()));
-    return {reply->type, std::string(value, std::min(length, bytes))};
+    return {reply->type, std::string(value, std::min(length, bytes)),
+            reply->bytes_after == 0 && length <= bytes};
   }
 
   // Reads an answer sent in increments: each one arrives as a new value of the property, and
-  // taking it asks for the next. Stops once `bytes` have come, without waiting for the rest.
-  std::string Increments(std::size_t bytes) {
-    std::string text;
+  // taking it asks for the next. Stops once `bytes` have come, without waiting for the rest;
+  // whole when the owner's closing empty increment came before.
+  PropertyValue Increments(std::size_t bytes) {
+    PropertyValue answer;
+    std::string& text = answer.bytes;
     xcb_delete_property(connection_, window_, property_);
     while (text.size() < bytes && WaitFor([&](const xcb_generic_event_t* event) {
              const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
              return (event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY &&
                     notify->atom == property_ && notify->state == XCB_PROPERTY_NEW_VALUE;
            })) {
-      const std::string increment = Property(bytes - text.size(), true).second;
-      if (increment.empty()) break;  // the last increment is empty
-      text += increment;
+      const PropertyValue increment = Property(bytes - text.size(), true);
+      if (increment.bytes.empty()) {  // the last increment is empty
+        answer.whole = true;
+        break;
+      }
+      answer.type = increment.type;
+      text += increment.bytes;
     }
-    return text;
+    return answer;
   }
 
  private:
@@ -122,6 +137,37 @@ class SelectionRead {
   bool failed_ = true;
 };
 
+// The most of a TARGETS list that is read: far more than any owner offers.
+constexpr std::size_t kTargetsBytes = 65536 * sizeof(xcb_atom_t);
+
+// The targets the owner offers: none when it lists none (it may still convert to text), nothing
+// when the list cannot be read whole, so that a mark it may hold cannot be told.
+std::optional<std::vector<xcb_atom_t>> ReadTargets(SelectionRead& read) {
+  std::vector<xcb_atom_t> targets;
+  if (!read.Convert(read.Atom("TARGETS"))) return targets;
+  PropertyValue list = read.Property(kTargetsBytes);
+  if (list.type == read.Atom("INCR")) {
+    list = read.Increments(kTargetsBytes);
+  } else if (list.type != XCB_ATOM_ATOM) {
+    return targets;
+  }
+  if (!list.whole) return std::nullopt;
+  targets.resize(list.bytes.size() / sizeof(xcb_atom_t));
+  std::copy(list.bytes.begin(), list.bytes.begin() + targets.size() * sizeof(xcb_atom_t),
+            reinterpret_cast<char*>(targets.data()));
+  return targets;
+}
+
+// Whether a password manager's hint says secret: owners end it in many ways (a closing NUL, a
+// newline), none of which makes the copy less secret.
+bool SaysSecret(std::string hint) {
+  while (!hint.empty() &&
+         (hint.back() == '\0' || std::isspace(static_cast<unsigned char>(hint.back())))) {
+    hint.pop_back();
+  }
+  return hint == "secret";
+}
+
 }  // namespace
 
 std::optional<std::string> ReadClipboardBeginning(std::size_t bytes,
@@ -131,27 +177,20 @@ std::optional<std::string> ReadClipboardBeginning(std::size_t bytes,
   if (read.failed()) return std::nullopt;
   const xcb_atom_t utf8_string = read.Atom("UTF8_STRING");
   const xcb_atom_t hint = read.Atom("x-kde-passwordManagerHint");
-  // The targets the owner offers; an owner that lists none may still convert to text.
-  std::vector<xcb_atom_t> targets;
-  if (read.Convert(read.Atom("TARGETS"))) {
-    const auto [type, list] = read.Property(1024 * sizeof(xcb_atom_t));
-    if (type == XCB_ATOM_ATOM) {
-      targets.resize(list.size() / sizeof(xcb_atom_t));
-      std::copy(list.begin(), list.begin() + targets.size() * sizeof(xcb_atom_t),
-                reinterpret_cast<char*>(targets.data()));
-    }
-  }
-  if (std::find(targets.begin(), targets.end(), hint) != targets.end()) {
+  const std::optional<std::vector<xcb_atom_t>> targets = ReadTargets(read);
+  if (!targets) return std::nullopt;
+  if (std::find(targets->begin(), targets->end(), hint) != targets->end()) {
     // A mark that cannot be read counts as secret.
-    if (!read.Convert(hint) || read.Property(64).second == "secret") return std::nullopt;
+    if (!read.Convert(hint) || SaysSecret(read.Property(64).bytes)) return std::nullopt;
   }
   if (!read.Convert(utf8_string)) return std::nullopt;
-  auto [type, text] = read.Property(bytes);
-  if (type == read.Atom("INCR")) {
-    text = read.Increments(bytes);
-  } else if (type != utf8_string) {
+  PropertyValue answer = read.Property(bytes);
+  if (answer.type == read.Atom("INCR")) {
+    answer = read.Increments(bytes);
+  } else if (answer.type != utf8_string) {
     return std::nullopt;
   }
+  const std::string& text = answer.bytes;
   if (read.failed() && text.empty()) return std::nullopt;
   return text;
 }
