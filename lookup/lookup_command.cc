@@ -58,7 +58,9 @@ Reading ReadTable(WindowOperations& window, const std::u32string& query) {
 void RunLookup(WindowOperations& window, const TableWait& wait) {
   try {
     const std::u32string query = window.GetQueryText();
-    Clock::duration slept{};
+    // The limit bounds the whole lookup, readings included: a large table that keeps changing
+    // costs a few readings, not one per pause.
+    const Clock::time_point start = Clock::now();
     // The first whole reading of the version last read whole: when a later reading began long
     // enough after it and found the same, the table sat still in between.
     std::optional<Reading> first;
@@ -80,10 +82,9 @@ void RunLookup(WindowOperations& window, const TableWait& wait) {
         }
         if (!first || !first->SameAs(reading)) first = std::move(reading);
       }
-      if (slept >= wait.limit) throw RecordFileError("the table kept changing");
-      const Clock::time_point sleeping = Clock::now();
-      std::this_thread::sleep_for(std::min<Clock::duration>(wait.pause, wait.limit - slept));
-      slept += Clock::now() - sleeping;
+      const Clock::duration spent = Clock::now() - start;
+      if (spent >= wait.limit) throw RecordFileError("the table kept changing");
+      std::this_thread::sleep_for(std::min<Clock::duration>(wait.pause, wait.limit - spent));
     }
     window.FocusQueryBox();
     window.SetQuerySelection(0, 1);

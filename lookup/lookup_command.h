@@ -27,14 +27,16 @@ struct TableWait {
   std::chrono::milliseconds quiet{100};
   // The sleep before the next reading.
   std::chrono::milliseconds pause{20};
-  // The most a lookup sleeps in all before it gives up on a table that never sits still.
+  // How long after its first reading began a lookup gives up on a table that never sits still,
+  // however that time went: reading or sleeping.
   std::chrono::milliseconds limit{300};
 };
 
 // Runs one lookup in `window`. The table is opened afresh, read from its start up to the first
 // matching record, and closed on every path. A reading that cannot be trusted, because the table
 // changed while it was read or had not sat still for `wait.quiet` before, is made again after a
-// short sleep; a table still changing after `wait.limit` of sleep counts as a failure.
+// short sleep; a table still changing `wait.limit` after the first reading began counts as a
+// failure.
 // Afterwards the result label shows the matching record, or kNotFoundText, and the query box has
 // the focus with its character selected. On any failure the command shows kMissingTableMessage
 // instead and leaves the label, focus and selection as the failure found them.

@@ -39,6 +39,10 @@ const struct {
      "  \t\xD7\xD6 pbf  \nb",
      {U"\t字 pbf  ", U"b"}},
     {"only spaces after the last line end", "a\n   ", {U"a", U""}},
+    {"UTF-8 whose one character past ASCII is cut by the first 64 KiB's end",
+     std::string(64 * 1024 - 2, ' ') + "\n\xE5\xAD\x97 pbf",
+     {U"", U"字 pbf"}},
+    {"GB18030's byte order mark is skipped", "\x84\x31\x95\x33\xD7\xD6 pbf", {U"字 pbf"}},
     {"lead byte swallows no comma or line end", "\x81,\xD7\r\nb", {U"\uFFFD", U"\uFFFD", U"b"}},
     // Code page 936 as Windows decodes it: NUL and 0x1A ordinary, 0x80 the euro sign, a pair
     // with trail byte 0x80, the user-defined area, the last pair, a row mapped to private use,

@@ -11,12 +11,15 @@ namespace pavrel {
 namespace {
 
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+// U+FEFF in GB18030: it begins no real record, so a code page 936 table drops it as well.
+constexpr std::string_view kGb18030ByteOrderMark = "\x84\x31\x95\x33";
 
 const unsigned char* Bytes(std::string_view text) {
   return reinterpret_cast<const unsigned char*>(text.data());
 }
 
-// Whether `block` is valid UTF-8 with a character of more than one byte.
+// Whether `block` is valid UTF-8 with a character of more than one byte. A valid beginning of a
+// character cut by the block's end is such a character: the next block may well complete it.
 bool IsUtf8Text(std::string_view block, bool whole) {
   const unsigned char* p = Bytes(block);
   const unsigned char* const end = p + block.size();
@@ -29,7 +32,7 @@ bool IsUtf8Text(std::string_view block, bool whole) {
     if (p == end) break;
     char32_t c;
     const std::size_t width = DecodeUtf8Char(p, end, !whole, c);
-    if (width == 0) break;  // cut by the block's end
+    if (width == 0) return true;  // a valid beginning of several bytes, cut by the block's end
     if (c == U'\uFFFD' && !(width == 3 && p[0] == 0xEF)) return false;
     multibyte |= width > 1;
     p += width;
@@ -43,7 +46,9 @@ EncodingChoice ChooseEncoding(std::string_view block, bool whole) {
   if (block.starts_with(kUtf8ByteOrderMark)) {
     return {TableEncoding::kUtf8, kUtf8ByteOrderMark.size()};
   }
-  return {IsUtf8Text(block, whole) ? TableEncoding::kUtf8 : TableEncoding::kGb18030, 0};
+  if (IsUtf8Text(block, whole)) return {TableEncoding::kUtf8, 0};
+  const bool marked = block.starts_with(kGb18030ByteOrderMark);
+  return {TableEncoding::kGb18030, marked ? kGb18030ByteOrderMark.size() : 0};
 }
 
 CharDecoder DecoderOf(TableEncoding encoding) {

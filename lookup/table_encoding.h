@@ -2,11 +2,14 @@
 // block (what the reader's first read brings in).
 //
 // A table is UTF-8 when it begins with the UTF-8 byte order mark, which is then no part of its
-// first record, or when its first block is valid UTF-8 (a character cut by the block's end
-// counts as valid) and holds at least one character of more than one byte. Any other table is
-// code page 936 with GB18030's four-byte sequences (gb18030.h). Chinese text in code page 936
-// stays valid UTF-8 only by chance and only for a few characters, so the rule misjudges only a
-// code page 936 table whose whole first block is ASCII and such characters (摹 C4 A1, for one).
+// first record, or when its first block is valid UTF-8 (a valid beginning of a character cut by
+// the block's end counts, as a character of several bytes) and holds at least one character of
+// more than one byte. Any other table is code page 936 with GB18030's four-byte sequences
+// (gb18030.h), whose byte order mark (84 31 95 33) is skipped as well. Without a mark, a UTF-8
+// table whose first block is all ASCII or holds an invalid sequence is taken for code page 936;
+// and as Chinese text in code page 936 stays valid UTF-8 only by chance and only for a few
+// characters, the rule takes for UTF-8 only a code page 936 table whose whole first block is
+// ASCII and such characters (摹 C4 A1, for one).
 //
 // In both encodings a comma, double quote, space, CR or LF byte is never part of a longer
 // character, so records are cut over bytes whichever it is.

@@ -27,7 +27,8 @@ inline bool RoundTrips(std::string_view bytes, std::u32string& text) {
 
 // Whether a table is UTF-8: after its byte order mark, which `bytes` then loses, or when its
 // first 64 KiB are valid UTF-8 with a character of several bytes. Their last one to three bytes
-// may be a character cut short, which some trail bytes make whole.
+// may be such a character cut short, which some trail bytes make whole. A code page 936 table
+// loses GB18030's byte order mark.
 inline bool ReferenceIsUtf8(std::string_view& bytes) {
   constexpr std::size_t kBlock = 64 * 1024;
   if (bytes.starts_with("\xEF\xBB\xBF")) {
@@ -48,10 +49,11 @@ inline bool ReferenceIsUtf8(std::string_view& bytes) {
                                 std::string(length - std::min(cut, length), fill);
       if (cut < length && RoundTrips(whole, tail) && tail.size() == 1 &&
           RoundTrips(block.substr(0, kBlock - cut), text)) {
-        return multibyte(text);
+        return true;
       }
     }
   }
+  if (bytes.starts_with("\x84\x31\x95\x33")) bytes.remove_prefix(4);
   return false;
 }
 
