@@ -1,5 +1,6 @@
 #include "lookup/lookup_command.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <thread>
@@ -59,12 +60,13 @@ void RunLookup(WindowOperations& window, const TableWait& wait) {
   try {
     const std::u32string query = window.GetQueryText();
     // The limit bounds the whole lookup, readings included: a large table that keeps changing
-    // costs a few readings, not one per pause.
+    // costs a few readings, not one per pause. A table whose one reading outlasts the limit still
+    // gets a second, so that one saved just before the lookup is not reported missing.
     const Clock::time_point start = Clock::now();
     // The first whole reading of the version last read whole: when a later reading began long
     // enough after it and found the same, the table sat still in between.
     std::optional<Reading> first;
-    for (;;) {
+    for (int readings = 1;; ++readings) {
       const Clock::time_point began = Clock::now();
       const FileTime began_by_file_clock = std::chrono::system_clock::now();
       Reading reading = ReadTable(window, query);
@@ -83,8 +85,9 @@ void RunLookup(WindowOperations& window, const TableWait& wait) {
         if (!first || !first->SameAs(reading)) first = std::move(reading);
       }
       const Clock::duration spent = Clock::now() - start;
-      if (spent >= wait.limit) throw RecordFileError("the table kept changing");
-      std::this_thread::sleep_for(std::min<Clock::duration>(wait.pause, wait.limit - spent));
+      if (spent >= wait.limit && readings >= 2) throw RecordFileError("the table kept changing");
+      std::this_thread::sleep_for(
+          std::clamp<Clock::duration>(wait.limit - spent, Clock::duration::zero(), wait.pause));
     }
     window.FocusQueryBox();
     window.SetQuerySelection(0, 1);

@@ -28,7 +28,7 @@ struct TableWait {
   // The sleep before the next reading.
   std::chrono::milliseconds pause{20};
   // How long after its first reading began a lookup gives up on a table that never sits still,
-  // however that time went: reading or sleeping.
+  // however that time went: reading or sleeping. It reads the table at least twice.
   std::chrono::milliseconds limit{300};
 };
 
