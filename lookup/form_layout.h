@@ -62,7 +62,6 @@ constexpr MenuItemLayout kMenuItems[] = {
     {"FollowClipboard", "跟随剪贴板(&F)"},
     {"AllCodes", "显示全部编码(&A)"},
 };
-constexpr const char* kFollowClipboardText = kMenuItems[kFollowClipboardItem].text;
 
 // With every code shown (显示全部编码), the result label keeps its width and is as tall as the
 // whole record needs, never shorter than described; what lies below its described box moves
