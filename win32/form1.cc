@@ -366,20 +366,14 @@ void Form1::OnClipboardUpdate() {
   }
   read_sequence_ = sequence;
   if (!character) return;
-  // The character as UTF-16, without allocating: a copy that cannot be looked up changes nothing.
-  wchar_t text[3] = {static_cast<wchar_t>(*character)};
-  if (*character > 0xFFFF) {
-    text[0] = static_cast<wchar_t>(0xD800 + ((*character - 0x10000) >> 10));
-    text[1] = static_cast<wchar_t>(0xDC00 + ((*character - 0x10000) & 0x3FF));
-  }
   try {
-    SetWindowTextW(text1_, text);
+    SetWindowTextW(text1_, ToUtf16(std::u32string_view(&*character, 1)).c_str());
     message_shown_ = false;
     Lookup();
     // The table is there again: the open box that says it is missing is out of date.
     if (!message_shown_ && message_open_) CloseMessageBox();
   } catch (const std::bad_alloc&) {
-    // Out of memory in the query box's rule: the window goes on as before.
+    // Out of memory, before the query box changed or in its rule: the window goes on as before.
   }
 }
 
