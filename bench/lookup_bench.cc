@@ -5,8 +5,8 @@
 // ratio of a lookup that finds nothing to its baseline is the counter vs_baseline.
 //
 // Run: build/bench/lookup_bench [--table=PATH] [--query=字] [Google Benchmark flags]
-// With --table, only that table is measured, for the query given (default: one that no table
-// holds).
+// With --table, only that table is measured, for the query given (default: 𠀀, which no table in
+// code page 936 alone holds).
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -135,7 +135,8 @@ int main(int argc, char** argv) {
   using namespace pavrel;
   std::string table_path, query_text, peak_memory_table;
   const bool has_query = TakeOption(argc, argv, "query", query_text);
-  // A query no code page 936 table can hold: 𠀀 lies outside the code page.
+  // A query no table in code page 936 alone can hold: 𠀀 lies outside the code page (the default
+  // table, in UTF-8, holds it).
   const std::optional<std::u32string> query =
       has_query ? DecodeUtf8(query_text) : std::u32string(U"\U00020000");
   if (!query) {

@@ -1,4 +1,4 @@
-// Decoding of Windows code page 936, the encoding of the lookup table.
+// Decoding of Windows code page 936, one of the lookup table's encodings (table_encoding.h).
 //
 // Bytes 0x00-0x7F are ASCII and 0x80 is the euro sign. A byte 0x81-0xFE leads a two-byte
 // character when a trail byte 0x40-0x7E or 0x80-0xFE follows it; the mapping is Windows' own,

@@ -24,7 +24,7 @@ inline bool ShapesRecords(unsigned char byte) {
 const char* FindDelimiter(const char* p, const char* end);
 
 // One encoding of a key: one to four bytes; no bytes for a key that no record can begin with.
-// The search looks for its first byte and compares the others.
+// The searches look for one of its bytes and compare the others.
 struct KeyPattern {
   unsigned char bytes[4] = {};
   int length = 0;
