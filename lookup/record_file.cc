@@ -62,9 +62,9 @@ KeyBytes EncodeKey(TableEncoding encoding, std::u32string_view key) {
   return found;
 }
 
-// Searches [begin, end) for a record that begins with any of the key's encodings, or with
-// `pattern` alone if there are none: each encoding is searched for apart, and the earliest stop
-// is where a record may begin with the key.
+// Searches [begin, end) for a record that begins with any of the key's encodings: each encoding
+// is searched for apart, and the earliest stop is where a record may begin with the key. A key
+// without encodings is searched for as a pattern of no bytes, which no record begins with.
 const char* SkipRecordsWithoutAnyOf(const char* begin, const char* end,
                                     const std::vector<KeyPattern>& patterns) {
   const KeyPattern none;
