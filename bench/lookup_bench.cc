@@ -21,7 +21,7 @@
 
 #include "bench/tables.h"
 #include "benchmark/benchmark.h"
-#include "converter/utf8.h"
+#include "encoding/utf8.h"
 #include "lookup/lookup_command.h"
 
 namespace pavrel {

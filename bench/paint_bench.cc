@@ -13,7 +13,7 @@
 #include <optional>
 
 #include "benchmark/benchmark.h"
-#include "lookup/record_file.h"
+#include "table/record_file.h"
 #include "window/form1.h"
 
 namespace pavrel {

@@ -10,9 +10,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include "lookup/cp936.h"
-#include "lookup/gb18030.h"
-#include "lookup/utf8_char.h"
+#include "encoding/cp936.h"
+#include "encoding/gb18030.h"
+#include "encoding/utf8.h"
 
 namespace pavrel {
 

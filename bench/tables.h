@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "lookup/test_files.h"  // TempDir, the folder the tables are written to
+#include "testing/test_files.h"  // TempDir, the folder the tables are written to
 
 namespace pavrel {
 

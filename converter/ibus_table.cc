@@ -6,7 +6,7 @@
 
 #include "converter/convert_error.h"
 #include "converter/dictionary.h"
-#include "converter/utf8.h"
+#include "encoding/utf8.h"
 
 namespace pavrel {
 namespace {

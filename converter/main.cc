@@ -16,7 +16,7 @@
 #include "converter/progress.h"
 #include "converter/table_builder.h"
 #include "converter/table_writer.h"
-#include "converter/utf8.h"
+#include "encoding/utf8.h"
 
 namespace pavrel {
 namespace {

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "converter/progress.h"
+#include "encoding/table_encoding.h"
 #include "gtest/gtest.h"
-#include "lookup/record_file.h"
-#include "lookup/table_encoding.h"
-#include "lookup/test_files.h"
+#include "table/record_file.h"
+#include "testing/test_files.h"
 
 namespace pavrel {
 namespace {

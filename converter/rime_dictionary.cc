@@ -12,7 +12,7 @@
 #include "converter/rime_header.h"
 #include "converter/table_builder.h"
 #include "converter/text_lines.h"
-#include "converter/utf8.h"
+#include "encoding/utf8.h"
 
 namespace pavrel {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "lookup/cp936_encoder.h"
-#include "lookup/gb18030.h"
-#include "lookup/utf8_char.h"
+#include "encoding/cp936_encoder.h"
+#include "encoding/gb18030.h"
+#include "encoding/utf8.h"
 
 namespace pavrel {
 namespace {

@@ -9,8 +9,8 @@
 #include <utility>
 
 #include "converter/convert_error.h"
-#include "converter/utf8.h"
-#include "lookup/cp936.h"
+#include "encoding/cp936.h"
+#include "encoding/utf8.h"
 
 namespace pavrel {
 namespace {

@@ -5,13 +5,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "lookup/lookup_command.h"
-#include "lookup/test_files.h"
-#include "lookup/test_reference_reader.h"
-#include "lookup/test_window.h"
+#include "table/test_reference_reader.h"
+#include "testing/test_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const pavrel::TempDir dir;  // the current directory from here on
@@ -27,12 +27,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       U"",       U"a",          U"字",
       U"\uFFFD", U"\U00020000", U"㐀",
       U"䶮",     U"\uE863",     expected.empty() ? U"" : expected.back().substr(0, 1)};
-  pavrel::TestWindow window;
-  window.query = queries[size == 0 ? 0 : data[0] % std::size(queries)];
+  const std::u32string& query = queries[size == 0 ? 0 : data[0] % std::size(queries)];
+  const std::optional<std::u32string> record = pavrel::ReferenceFirstRecord(expected, query);
   const int descriptors = pavrel::CountOpenDescriptors();
-  pavrel::RunLookup(window, pavrel::kNoWait);
-  if (window.Answer() != pavrel::ReferenceAnswer(expected, window.query) ||
-      pavrel::CountOpenDescriptors() != descriptors) {
+  const pavrel::LookupOutcome outcome = pavrel::LookUp(query, pavrel::kNoWait);
+  if (outcome.kind !=
+          (record ? pavrel::LookupOutcome::Kind::kFound : pavrel::LookupOutcome::Kind::kNotFound) ||
+      outcome.record != record.value_or(U"") || pavrel::CountOpenDescriptors() != descriptors) {
     std::abort();
   }
   return 0;

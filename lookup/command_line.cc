@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "lookup/utf8_char.h"
+#include "encoding/utf8.h"
 
 namespace pavrel {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "encoding/utf8.h"
 #include "lookup/copied_text_table.h"
-#include "lookup/utf8_char.h"
 
 namespace pavrel {
 

@@ -1,12 +1,17 @@
 // The lookup command: finds the first record of the table `data.txt` in the current directory
 // whose first character is the query box's character, and shows it.
+//
+// LookUp decides and says what happened; RunLookup shows that in a window. The console lookup
+// (--lookup) presents the same outcome as text and an exit status.
 
 #ifndef PAVREL_LOOKUP_LOOKUP_COMMAND_H_
 #define PAVREL_LOOKUP_LOOKUP_COMMAND_H_
 
-#include <chrono>
+#include <string>
+#include <string_view>
 
 #include "lookup/window_operations.h"
+#include "table/trusted_reading.h"
 
 namespace pavrel {
 
@@ -19,27 +24,26 @@ constexpr char32_t kMissingTableMessage[] = U"当前目录下缺少 data.txt 文
 // The table, relative to the current directory at the moment of each lookup.
 constexpr char kTablePath[] = "data.txt";
 
-// How long a lookup waits for a table that is being written.
-struct TableWait {
-  // A reading is trusted only if the table had sat unchanged this long when it began: far longer
-  // than a tick of the clock that file times come from (up to 15.6 ms), within which a write may
-  // leave them as they were, and than a busy writer's pauses between the pieces of one version.
-  std::chrono::milliseconds quiet{100};
-  // The sleep before the next reading.
-  std::chrono::milliseconds pause{20};
-  // How long after its first reading began a lookup gives up on a table that never sits still,
-  // however that time went: reading or sleeping. It reads the table at least twice.
-  std::chrono::milliseconds limit{300};
+// What one lookup found, or why it could not look.
+struct LookupOutcome {
+  enum class Kind { kFound, kNotFound, kFailed } kind;
+  std::u32string record;   // kFound: the whole record, key character included
+  TableFailure failure{};  // kFailed: why the table could not be used
 };
 
-// Runs one lookup in `window`. The table is opened afresh, read from its start up to the first
-// matching record, and closed on every path. A reading that cannot be trusted, because the table
-// changed while it was read or had not sat still for `wait.quiet` before, is made again after a
-// short sleep; a table still changing `wait.limit` after the first reading began counts as a
-// failure.
-// Afterwards the result label shows the matching record, or kNotFoundText, and the query box has
-// the focus with its character selected. On any failure the command shows kMissingTableMessage
-// instead and leaves the label, focus and selection as the failure found them.
+// Looks `query` up in the table that `table` reads: its first record whose key is the query. The
+// table is read afresh, up to that record, until a reading can be trusted (trusted_reading.h),
+// and closed on every path. An empty table answers kNotFound.
+LookupOutcome LookUp(std::u32string_view query, TableSource& table, const TableWait& wait = {});
+
+// The same over kTablePath in the current directory.
+LookupOutcome LookUp(std::u32string_view query, const TableWait& wait = {});
+
+// Runs one lookup of the query box's character in `window` and shows its outcome: the result
+// label shows the matching record, or kNotFoundText, and the query box has the focus with its
+// character selected. On any failure, of the lookup or of the window, the command shows
+// kMissingTableMessage instead and leaves the label, focus and selection as the failure found
+// them.
 void RunLookup(WindowOperations& window, const TableWait& wait = {});
 
 }  // namespace pavrel

@@ -1,14 +1,13 @@
 #include "lookup/lookup_command.h"
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "gtest/gtest.h"
-#include "lookup/test_files.h"
 #include "lookup/test_window.h"
+#include "testing/test_files.h"
 
 namespace pavrel {
 namespace {
@@ -70,24 +69,6 @@ TEST(LookupCommandTest, ReadsTheTableOfTheMomentInTheCurrentDirectory) {
   std::filesystem::current_path(first.path());
   RunLookup(window, kNoWait);
   EXPECT_EQ(window.result, U"字 first");
-}
-
-// A table that another program holds open for writing, as a spreadsheet may, is still read; on
-// Windows, where its times may lag the writes until it is closed, once two readings agree.
-TEST(LookupCommandTest, ReadsATableHeldOpenForWriting) {
-  TempDir dir;
-  dir.Write(kTablePath, "\xD6\xD0 khk\n\xD7\xD6 pbf\n");
-  std::ofstream writer(dir.path() / kTablePath, std::ios::app);
-  TestWindow window;
-  int readings = 0;  // each misses the first record
-  window.on_set_result = [&] { readings += window.result == kNotFoundText; };
-  RunLookup(window, kNoWait);
-  EXPECT_EQ(window.Answer(), U"字 pbf");
-#ifdef _WIN32
-  EXPECT_EQ(readings, 2);
-#else
-  EXPECT_EQ(readings, 1);
-#endif
 }
 
 }  // namespace

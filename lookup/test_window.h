@@ -13,14 +13,9 @@
 
 #include "lookup/lookup_command.h"
 #include "lookup/window_operations.h"
+#include "table/test_reference_reader.h"  // kNoWait
 
 namespace pavrel {
-
-// For tables that a test writes just before it looks them up: a reading is trusted at once if
-// nothing changed while it was made, else made again after a millisecond, for 10 ms at most
-// (enough for a second reading on a busy machine).
-inline constexpr TableWait kNoWait{std::chrono::milliseconds(0), std::chrono::milliseconds(1),
-                                   std::chrono::milliseconds(10)};
 
 struct TestWindow : WindowOperations {
   std::u32string query = U"字", result = U"(earlier result)";

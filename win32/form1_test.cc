@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "lookup/form_layout.h"
-#include "lookup/test_files.h"
+#include "testing/test_files.h"
 #include "win32/saved_choices.h"
 #include "win32/test_support.h"
 

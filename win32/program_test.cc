@@ -10,7 +10,7 @@
 #include <tuple>
 #include <vector>
 
-#include "lookup/test_files.h"
+#include "testing/test_files.h"
 #include "win32/test_support.h"
 
 namespace {

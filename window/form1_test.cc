@@ -29,7 +29,7 @@
 #include <memory>
 
 #include "gtest/gtest.h"
-#include "lookup/test_files.h"
+#include "testing/test_files.h"
 #include "window/copied_text_reader.h"
 #include "window/qt_translations.h"
 

@@ -11,8 +11,8 @@
 // gives them standard characters: FE9F is U+E863 in one and 䶮 U+4DAE in the other. A lookup
 // compares characters folded to the standard one, so either finds the other.
 
-#ifndef PAVREL_LOOKUP_GB18030_H_
-#define PAVREL_LOOKUP_GB18030_H_
+#ifndef PAVREL_ENCODING_GB18030_H_
+#define PAVREL_ENCODING_GB18030_H_
 
 #include <cstddef>
 #include <string>
@@ -46,4 +46,4 @@ std::size_t DecodeGb18030Char(const unsigned char* p, const unsigned char* end, 
 
 }  // namespace pavrel
 
-#endif  // PAVREL_LOOKUP_GB18030_H_
+#endif  // PAVREL_ENCODING_GB18030_H_

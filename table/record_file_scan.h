@@ -7,8 +7,8 @@
 // begin with the key (`found`), or at the start of a record that it could not read past whole,
 // from which the reader goes on record by record.
 
-#ifndef PAVREL_LOOKUP_RECORD_FILE_SCAN_H_
-#define PAVREL_LOOKUP_RECORD_FILE_SCAN_H_
+#ifndef PAVREL_TABLE_RECORD_FILE_SCAN_H_
+#define PAVREL_TABLE_RECORD_FILE_SCAN_H_
 
 namespace pavrel {
 
@@ -53,4 +53,4 @@ ScanStop SkipRecordsWithoutKeyPortably(const char* begin, const char* end, KeyPa
 
 }  // namespace pavrel
 
-#endif  // PAVREL_LOOKUP_RECORD_FILE_SCAN_H_
+#endif  // PAVREL_TABLE_RECORD_FILE_SCAN_H_

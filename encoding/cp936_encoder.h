@@ -3,8 +3,8 @@
 // The encoder is the inverse of the decoder in lookup/cp936.h and is built from the same table,
 // so every character the decoder produces (U+FFFD aside) encodes back to the bytes it came from.
 
-#ifndef PAVREL_LOOKUP_CP936_ENCODER_H_
-#define PAVREL_LOOKUP_CP936_ENCODER_H_
+#ifndef PAVREL_ENCODING_CP936_ENCODER_H_
+#define PAVREL_ENCODING_CP936_ENCODER_H_
 
 #include <string>
 
@@ -16,4 +16,4 @@ bool EncodeCp936(char32_t c, std::string& out);
 
 }  // namespace pavrel
 
-#endif  // PAVREL_LOOKUP_CP936_ENCODER_H_
+#endif  // PAVREL_ENCODING_CP936_ENCODER_H_

@@ -1,11 +1,11 @@
-#include "lookup/table_encoding.h"
+#include "encoding/table_encoding.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "lookup/cp936_encoder.h"
-#include "lookup/gb18030.h"
-#include "lookup/utf8_char.h"
+#include "encoding/cp936_encoder.h"
+#include "encoding/gb18030.h"
+#include "encoding/utf8.h"
 
 namespace pavrel {
 namespace {

@@ -18,8 +18,8 @@
 // so records are cut over bytes and only the characters that are kept are decoded. A record
 // begins with a key when its first character and the key fold to the same one (gb18030.h).
 
-#ifndef PAVREL_LOOKUP_RECORD_FILE_H_
-#define PAVREL_LOOKUP_RECORD_FILE_H_
+#ifndef PAVREL_TABLE_RECORD_FILE_H_
+#define PAVREL_TABLE_RECORD_FILE_H_
 
 #include <cstdint>
 #include <cstdio>
@@ -30,25 +30,31 @@
 #include <string_view>
 #include <vector>
 
-#include "lookup/open_table.h"
-#include "lookup/table_encoding.h"
+#include "encoding/table_encoding.h"
+#include "table/open_table.h"
 
 namespace pavrel {
 
 // The most characters of one record that are kept.
 constexpr std::size_t kMaxRecordLength = 4096;
 
-// Thrown when the record file cannot be opened or read.
+// Thrown when the record file cannot be opened or read, with the reason.
 class RecordFileError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  RecordFileError(TableFailure failure, const char* what)
+      : std::runtime_error(what), failure_(failure) {}
+
+  TableFailure failure() const { return failure_; }
+
+ private:
+  TableFailure failure_;
 };
 
 // Thrown when the file's size changed while it was read: it shrank, or it grew past a last record
 // that ran into its size as opened.
 class RecordFileChanged : public RecordFileError {
  public:
-  using RecordFileError::RecordFileError;
+  explicit RecordFileChanged(const char* what) : RecordFileError(TableFailure::kBusy, what) {}
 };
 
 // An open record file. It closes itself when destroyed, however the reading ends. Every member
@@ -133,4 +139,4 @@ inline void CloseRecordFile(RecordFile& file) { file.Close(); }
 
 }  // namespace pavrel
 
-#endif  // PAVREL_LOOKUP_RECORD_FILE_H_
+#endif  // PAVREL_TABLE_RECORD_FILE_H_

@@ -14,8 +14,8 @@
 // In both encodings a comma, double quote, space, CR or LF byte is never part of a longer
 // character, so records are cut over bytes whichever it is.
 
-#ifndef PAVREL_LOOKUP_TABLE_ENCODING_H_
-#define PAVREL_LOOKUP_TABLE_ENCODING_H_
+#ifndef PAVREL_ENCODING_TABLE_ENCODING_H_
+#define PAVREL_ENCODING_TABLE_ENCODING_H_
 
 #include <cstddef>
 #include <string>
@@ -50,4 +50,4 @@ std::vector<std::string> EncodingsOf(TableEncoding encoding, char32_t c);
 
 }  // namespace pavrel
 
-#endif  // PAVREL_LOOKUP_TABLE_ENCODING_H_
+#endif  // PAVREL_ENCODING_TABLE_ENCODING_H_

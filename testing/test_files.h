@@ -1,7 +1,7 @@
 // Helpers for tests that work on real files.
 
-#ifndef PAVREL_LOOKUP_TEST_FILES_H_
-#define PAVREL_LOOKUP_TEST_FILES_H_
+#ifndef PAVREL_TESTING_TEST_FILES_H_
+#define PAVREL_TESTING_TEST_FILES_H_
 
 #include <filesystem>
 #include <fstream>
@@ -65,4 +65,4 @@ inline int CountOpenDescriptors() {
 
 }  // namespace pavrel
 
-#endif  // PAVREL_LOOKUP_TEST_FILES_H_
+#endif  // PAVREL_TESTING_TEST_FILES_H_

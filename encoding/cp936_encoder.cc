@@ -1,11 +1,11 @@
-#include "lookup/cp936_encoder.h"
+#include "encoding/cp936_encoder.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
 
-#include "lookup/cp936.h"
-#include "lookup/cp936_table.h"
+#include "encoding/cp936.h"
+#include "encoding/cp936_table.h"
 
 namespace pavrel {
 namespace {

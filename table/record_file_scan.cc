@@ -1,4 +1,4 @@
-#include "lookup/record_file_scan.h"
+#include "table/record_file_scan.h"
 
 #include <bit>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // reading it that differ per platform. Each platform implements these functions in its own file
 // (open_table-posix.cc, open_table-win32.cc); the build picks one.
 
-#ifndef PAVREL_LOOKUP_OPEN_TABLE_H_
-#define PAVREL_LOOKUP_OPEN_TABLE_H_
+#ifndef PAVREL_TABLE_OPEN_TABLE_H_
+#define PAVREL_TABLE_OPEN_TABLE_H_
 
 #include <chrono>
 #include <cstdint>
@@ -11,6 +11,14 @@
 #include <filesystem>
 
 namespace pavrel {
+
+// Why a table cannot be used.
+enum class TableFailure {
+  kMissing,         // there is no file of that name
+  kNotRegularFile,  // there is a folder, a pipe, a device or the like
+  kUnreadable,      // it may not be read, or reading it failed
+  kBusy,            // it changed while each reading was made
+};
 
 // A file time, on the system clock's scale (std::chrono::system_clock::now()), in nanoseconds.
 using FileTime = std::chrono::sys_time<std::chrono::nanoseconds>;
@@ -28,10 +36,12 @@ struct FileStamp {
 };
 
 // Opens `path` for binary reading if it is a regular file, stores its stamp in `stamp` and
-// returns the stream. Returns nullptr for a missing or unreadable file and for anything that is
-// not a regular file (a folder, a pipe, a device), without ever blocking. The type is checked on
-// what was opened, so nothing swapped into the path's place can slip past the check.
-std::FILE* OpenRegularFile(const std::filesystem::path& path, FileStamp& stamp);
+// returns the stream. Returns nullptr, with the reason in `failure`, for a missing or unreadable
+// file and for anything that is not a regular file (a folder, a pipe, a device), without ever
+// blocking. The type is checked on what was opened, so nothing swapped into the path's place can
+// slip past the check.
+std::FILE* OpenRegularFile(const std::filesystem::path& path, FileStamp& stamp,
+                           TableFailure& failure);
 
 // Updates `stamp`, the stamp of the file open as `stream` when it was opened, to the file's
 // present size and times (which file it is cannot change while it is open); false if they cannot
@@ -45,4 +55,4 @@ bool HeldOpenForWriting(std::FILE* stream);
 
 }  // namespace pavrel
 
-#endif  // PAVREL_LOOKUP_OPEN_TABLE_H_
+#endif  // PAVREL_TABLE_OPEN_TABLE_H_

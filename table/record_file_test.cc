@@ -1,15 +1,13 @@
-#include "lookup/record_file.h"
+#include "table/record_file.h"
 
 #include <random>
 #include <string>
 #include <vector>
 
 #include "gtest/gtest.h"
-#include "lookup/lookup_command.h"
-#include "lookup/record_file_scan.h"
-#include "lookup/test_files.h"
-#include "lookup/test_reference_reader.h"
-#include "lookup/test_window.h"
+#include "table/record_file_scan.h"
+#include "table/test_reference_reader.h"
+#include "testing/test_files.h"
 
 namespace pavrel {
 namespace {
@@ -76,18 +74,14 @@ TEST(RecordFileTest, LooksUpEveryCharacterInEveryEncoding) {
       {cp936, U"\uE863 dxgd"}};
   TempDir dir;
   for (const auto& [table, ext_a] : tables) {
-    dir.Write(kTablePath, table);
+    dir.Write("data.txt", table);
     const std::u32string answers[][2] = {{U"字", U"字 pbf"},
                                          {U"㐀", U"㐀 gjgg"},
                                          {U"𠀀", U"𠀀 ghab"},
                                          {U"䶮", ext_a},
                                          {U"\uE863", ext_a}};
-    for (const auto& [query, record] : answers) {
-      TestWindow window;
-      window.query = query;
-      RunLookup(window);
-      EXPECT_EQ(window.Answer(), record) << table.size();
-    }
+    for (const auto& [query, record] : answers)
+      EXPECT_EQ(FirstRecord(query), record) << table.size();
   }
 }
 
@@ -148,9 +142,9 @@ TEST(RecordFileTest, ReadsAndLooksUpLikeTheReference) {
   std::mt19937 random(7);
   for (int i = 0; i < 600; ++i) {
     const std::string table = RandomTable(random);
-    dir.Write(kTablePath, table);
+    dir.Write("data.txt", table);
     const Records expected = ReferenceRecords(table);
-    ASSERT_EQ(ReadAllRecords(kTablePath), expected) << "table " << i;
+    ASSERT_EQ(ReadAllRecords("data.txt"), expected) << "table " << i;
     // Each byte search (with AVX2 if the CPU has it, and without) stops at a record's start or
     // behind its leading spaces, finds only a record that begins with the key, and passes none.
     const std::pair<KeyPattern, char32_t> keys[] = {{{{0xD7, 0xD6}, 2}, U'字'},
@@ -178,15 +172,13 @@ TEST(RecordFileTest, ReadsAndLooksUpLikeTheReference) {
       }
     }
 
-    // Lookups of an empty key, of the keys of a few records and of a key that matches nothing.
-    TestWindow window;
+    // Searches for an empty key, the keys of a few records and a key that matches nothing.
     for (int j = 0; j < 5; ++j) {
-      window.query = j == 0                       ? U""
-                     : j == 4 || expected.empty() ? (j == 4 && i % 2 ? U"䶮" : U"\U0002A6A5")
-                                                  : expected[random() % expected.size()];
-      window.query.resize(std::min<std::size_t>(window.query.size(), 1));
-      RunLookup(window, kNoWait);
-      ASSERT_EQ(window.Answer(), ReferenceAnswer(expected, window.query)) << "table " << i;
+      std::u32string key = j == 0                       ? U""
+                           : j == 4 || expected.empty() ? (j == 4 && i % 2 ? U"䶮" : U"\U0002A6A5")
+                                                        : expected[random() % expected.size()];
+      key.resize(std::min<std::size_t>(key.size(), 1));
+      ASSERT_EQ(FirstRecord(key), ReferenceFirstRecord(expected, key)) << "table " << i;
     }
   }
 }

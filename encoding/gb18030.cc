@@ -1,11 +1,11 @@
-#include "lookup/gb18030.h"
+#include "encoding/gb18030.h"
 
 #include <algorithm>
 #include <iterator>
 
-#include "lookup/cp936.h"
-#include "lookup/cp936_encoder.h"
-#include "lookup/gb18030_data.h"
+#include "encoding/cp936.h"
+#include "encoding/cp936_encoder.h"
+#include "encoding/gb18030_data.h"
 
 namespace pavrel {
 namespace {

@@ -1,11 +1,11 @@
-#include "lookup/record_file.h"
+#include "table/record_file.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "lookup/gb18030.h"
-#include "lookup/open_table.h"
-#include "lookup/record_file_scan.h"
+#include "encoding/gb18030.h"
+#include "table/open_table.h"
+#include "table/record_file_scan.h"
 
 namespace pavrel {
 
@@ -81,9 +81,10 @@ const char* SkipRecordsWithoutAnyOf(const char* begin, const char* end,
 
 }  // namespace
 
-RecordFile::RecordFile(const std::filesystem::path& path)
-    : stream_(OpenRegularFile(path, opened_)), buffer_(kBufferSize + 1) {
-  if (!stream_) throw RecordFileError("the table is missing, unreadable or not a file");
+RecordFile::RecordFile(const std::filesystem::path& path) : buffer_(kBufferSize + 1) {
+  TableFailure failure = TableFailure::kUnreadable;
+  stream_.reset(OpenRegularFile(path, opened_, failure));
+  if (!stream_) throw RecordFileError(failure, "the table cannot be opened");
   unread_size_ = opened_.size;
   // The file is read in large blocks into buffer_ already; a second buffer would only copy.
   std::setvbuf(stream_.get(), nullptr, _IONBF, 0);
@@ -93,7 +94,7 @@ RecordFile::RecordFile(const std::filesystem::path& path)
 // first, and returns how many are available.
 std::size_t RecordFile::Fill(std::size_t wanted) {
   if (end_ - pos_ >= wanted || unread_size_ == 0) return end_ - pos_;
-  if (!stream_) throw RecordFileError("the table is closed");
+  if (!stream_) throw RecordFileError(TableFailure::kUnreadable, "the table is closed");
   std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
   end_ -= pos_;
   pos_ = 0;
@@ -105,7 +106,8 @@ std::size_t RecordFile::Fill(std::size_t wanted) {
     const std::size_t request = last ? static_cast<std::size_t>(unread_size_) + 1 : room;
     std::size_t got = std::fread(buffer_.data() + end_, 1, request, stream_.get());
     if (got == 0) {
-      if (std::ferror(stream_.get())) throw RecordFileError("the table could not be read");
+      if (std::ferror(stream_.get()))
+        throw RecordFileError(TableFailure::kUnreadable, "the table could not be read");
       throw RecordFileChanged("the table shrank while it was read");
     }
     if (got > unread_size_) {
@@ -240,13 +242,13 @@ bool RecordFile::FindRecordWithKey(std::u32string_view key, std::u32string& reco
 bool RecordFile::ChangedSinceOpened() {
   FileStamp now = opened_;
   if (!stream_ || !StampOpenFile(stream_.get(), now)) {
-    throw RecordFileError("the table could not be checked");
+    throw RecordFileError(TableFailure::kUnreadable, "the table could not be checked");
   }
   return now != opened_;
 }
 
 bool RecordFile::HeldByWriter() {
-  if (!stream_) throw RecordFileError("the table is closed");
+  if (!stream_) throw RecordFileError(TableFailure::kUnreadable, "the table is closed");
   return HeldOpenForWriting(stream_.get());
 }
 

@@ -4,10 +4,10 @@
 
 #include <string>
 
+#include "encoding/gb18030.h"
+#include "encoding/table_encoding.h"
+#include "encoding/utf8.h"
 #include "gtest/gtest.h"
-#include "lookup/gb18030.h"
-#include "lookup/table_encoding.h"
-#include "lookup/utf8_char.h"
 
 namespace pavrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "lookup/cp936.h"
+#include "encoding/cp936.h"
 
 namespace pavrel {
 

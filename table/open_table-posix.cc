@@ -1,8 +1,9 @@
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "lookup/open_table.h"
+#include "table/open_table.h"
 
 namespace pavrel {
 
@@ -19,14 +20,27 @@ FileStamp StampOf(const struct stat& info) {
 
 }  // namespace
 
-std::FILE* OpenRegularFile(const std::filesystem::path& path, FileStamp& stamp) {
+std::FILE* OpenRegularFile(const std::filesystem::path& path, FileStamp& stamp,
+                           TableFailure& failure) {
   // Non-blocking, so that a FIFO without a writer cannot hold up the open; the flag does not
   // change how a regular file reads. Close-on-exec, so that no child inherits the table.
   const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return nullptr;
+  if (fd < 0) {
+    // A link to nothing is missing too; a socket, which cannot be opened, is no regular file.
+    failure = errno == ENOENT || errno == ENOTDIR ? TableFailure::kMissing
+              : errno == ENXIO                    ? TableFailure::kNotRegularFile
+                                                  : TableFailure::kUnreadable;
+    return nullptr;
+  }
   struct stat info {};
   std::FILE* stream = nullptr;
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) stream = fdopen(fd, "rb");
+  failure = TableFailure::kUnreadable;
+  if (fstat(fd, &info) == 0) {
+    if (S_ISREG(info.st_mode))
+      stream = fdopen(fd, "rb");
+    else
+      failure = TableFailure::kNotRegularFile;
+  }
   if (stream == nullptr) {
     close(fd);
     return nullptr;

@@ -2,7 +2,7 @@
 #include <io.h>
 #include <windows.h>
 
-#include "lookup/open_table.h"
+#include "table/open_table.h"
 
 namespace pavrel {
 
@@ -36,17 +36,30 @@ HANDLE HandleOf(std::FILE* stream) {
 
 }  // namespace
 
-std::FILE* OpenRegularFile(const std::filesystem::path& path, FileStamp& stamp) {
+std::FILE* OpenRegularFile(const std::filesystem::path& path, FileStamp& stamp,
+                           TableFailure& failure) {
   // Every kind of sharing, so that an editor can still save, replace or delete the table while a
   // lookup reads it.
   const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  // Only a file on a disk: a pipe, a console or a device such as NUL or COM1 is refused, and a
-  // folder (opened only with FILE_FLAG_BACKUP_SEMANTICS, so normally refused above) too.
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    // A folder is opened only with FILE_FLAG_BACKUP_SEMANTICS: without, it is refused as a file
+    // that may not be read.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    failure = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                  ? TableFailure::kMissing
+              : attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
+                  ? TableFailure::kNotRegularFile
+                  : TableFailure::kUnreadable;
+    return nullptr;
+  }
+  // Only a file on a disk: a pipe, a console or a device such as NUL or COM1 is refused.
+  failure = TableFailure::kUnreadable;
   BY_HANDLE_FILE_INFORMATION info{};
-  if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
+  if (GetFileType(handle) != FILE_TYPE_DISK) failure = TableFailure::kNotRegularFile;
+  if (failure == TableFailure::kNotRegularFile || !GetFileInformationByHandle(handle, &info) ||
       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !StampHandle(handle, stamp)) {
     CloseHandle(handle);
     return nullptr;

@@ -6,13 +6,13 @@
 // trail byte) decodes alone to U+FFFD, so it never swallows the comma, quote or line end after
 // it. Decoding uses a fixed table and does not depend on the process locale.
 
-#ifndef PAVREL_LOOKUP_CP936_H_
-#define PAVREL_LOOKUP_CP936_H_
+#ifndef PAVREL_ENCODING_CP936_H_
+#define PAVREL_ENCODING_CP936_H_
 
 #include <string>
 #include <string_view>
 
-#include "lookup/cp936_table.h"
+#include "encoding/cp936_table.h"
 
 namespace pavrel {
 
@@ -41,4 +41,4 @@ std::u32string DecodeCp936(std::string_view bytes);
 
 }  // namespace pavrel
 
-#endif  // PAVREL_LOOKUP_CP936_H_
+#endif  // PAVREL_ENCODING_CP936_H_

@@ -1,21 +1,29 @@
 // The table syntax of record_file.h read the plain way: the whole file decoded at once, then cut
 // one character at a time. The tests and the fuzzer compare the fast reader and the lookup with it.
+// Also the wait of tests that read tables they have just written.
 
-#ifndef PAVREL_LOOKUP_TEST_REFERENCE_READER_H_
-#define PAVREL_LOOKUP_TEST_REFERENCE_READER_H_
+#ifndef PAVREL_TABLE_TEST_REFERENCE_READER_H_
+#define PAVREL_TABLE_TEST_REFERENCE_READER_H_
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "lookup/gb18030.h"
-#include "lookup/lookup_command.h"
-#include "lookup/record_file.h"
-#include "lookup/table_encoding.h"
-#include "lookup/utf8_char.h"
+#include "encoding/gb18030.h"
+#include "encoding/table_encoding.h"
+#include "encoding/utf8.h"
+#include "table/record_file.h"
+#include "table/trusted_reading.h"
 
 namespace pavrel {
+
+// For tables that a test writes just before it reads them: a reading is trusted at once if
+// nothing changed while it was made, else made again after a millisecond, for 10 ms at most
+// (enough for a second reading on a busy machine).
+inline constexpr TableWait kNoWait{std::chrono::milliseconds(0), std::chrono::milliseconds(1),
+                                   std::chrono::milliseconds(10)};
 
 // Whether `bytes` is valid UTF-8, what decodes to `text` and encodes back to itself.
 inline bool RoundTrips(std::string_view bytes, std::u32string& text) {
@@ -92,15 +100,23 @@ inline std::vector<std::u32string> ReferenceRecords(std::string_view bytes) {
   return ReferenceRecordsIn(bytes, utf8);
 }
 
-// What a lookup of `query` shows: the first record that begins with it, or "not found".
-inline std::u32string ReferenceAnswer(const std::vector<std::u32string>& records,
-                                      std::u32string_view query) {
+// The first record that begins with `query`, if there is one.
+inline std::optional<std::u32string> ReferenceFirstRecord(
+    const std::vector<std::u32string>& records, std::u32string_view query) {
   const auto begins = [&](const std::u32string& r) {
     return r.empty() ? query.empty()
                      : query.size() == 1 && FoldPrivateUse(r[0]) == FoldPrivateUse(query[0]);
   };
   const auto found = std::ranges::find_if(records, begins);
-  return found == records.end() ? kNotFoundText : *found;
+  if (found == records.end()) return std::nullopt;
+  return *found;
+}
+
+// The first record of data.txt in the current directory that begins with `key`, found by the
+// fast search.
+inline std::optional<std::u32string> FirstRecord(std::u32string_view key) {
+  TableFile table("data.txt");
+  return ReadTrusted(table, key, kNoWait).record;
 }
 
 // Every record of the file `name`, read by the fast reader.
@@ -114,4 +130,4 @@ inline std::vector<std::u32string> ReadAllRecords(const char* name) {
 
 }  // namespace pavrel
 
-#endif  // PAVREL_LOOKUP_TEST_REFERENCE_READER_H_
+#endif  // PAVREL_TABLE_TEST_REFERENCE_READER_H_

@@ -1,0 +1,83 @@
+#include "table/trusted_reading.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "table/record_file.h"
+
+namespace pavrel {
+
+namespace {
+
+// Whether two readings found the same version: the same stamp, and the same record for the key.
+bool SameVersion(const TableReading& a, const TableReading& b) {
+  return a.stamp == b.stamp && a.record == b.record;
+}
+
+}  // namespace
+
+TableReading TableFile::Read(std::u32string_view key) {
+  RecordFile file = OpenRecordFile(path_);
+  TableReading reading;
+  reading.stamp = StampAtOpen(file);
+  try {
+    std::u32string record;
+    if ((!AtEnd(file) && ReadRecordWithKey(file, key, record)) ||
+        FindRecordWithKey(file, key, record)) {
+      reading.record = std::move(record);
+    }
+    // A reading during which the table changed may have read a record made of two versions, or
+    // missed one between them: it is not whole.
+    reading.whole = !ChangedSinceOpened(file);
+    reading.held = reading.whole && HeldByWriter(file);
+  } catch (const RecordFileChanged&) {
+    reading.whole = false;
+  }
+  CloseRecordFile(file);
+  return reading;
+}
+
+TableSource::Clock::time_point TableFile::Now() { return Clock::now(); }
+
+FileTime TableFile::FileClockNow() { return std::chrono::system_clock::now(); }
+
+void TableFile::Sleep(Clock::duration duration) { std::this_thread::sleep_for(duration); }
+
+TableReading ReadTrusted(TableSource& source, std::u32string_view key, const TableWait& wait) {
+  using Clock = TableSource::Clock;
+  // The limit bounds the whole lookup, readings included: a large table that keeps changing
+  // costs a few readings, not one per pause. A table whose one reading outlasts the limit still
+  // gets a second, so that one saved just before the lookup is not reported missing.
+  const Clock::time_point start = source.Now();
+  // The first whole reading of the version last read whole, and when it ended: when a later
+  // reading began long enough after it and found the same, the table sat still in between.
+  std::optional<TableReading> first;
+  Clock::time_point first_ended;
+  for (int readings = 1;; ++readings) {
+    const Clock::time_point began = source.Now();
+    const FileTime began_by_file_clock = source.FileClockNow();
+    TableReading reading = source.Read(key);
+    if (reading.whole) {
+      // A table whose change time lies long enough before the reading began sat still: a write
+      // since would have set a later time, and a writer does not rest so long half way through
+      // a version. Not while a writer holds it whose writes may not show in its times yet.
+      const bool settled =
+          !reading.held && reading.stamp.changed < began_by_file_clock - wait.quiet;
+      const bool seen_still =
+          first && SameVersion(*first, reading) && first_ended + wait.quiet <= began;
+      if (settled || seen_still) return reading;
+      if (!first || !SameVersion(*first, reading)) {
+        first = std::move(reading);
+        first_ended = source.Now();
+      }
+    }
+    const Clock::duration spent = source.Now() - start;
+    if (spent >= wait.limit && readings >= 2) {
+      throw RecordFileError(TableFailure::kBusy, "the table kept changing");
+    }
+    source.Sleep(
+        std::clamp<Clock::duration>(wait.limit - spent, Clock::duration::zero(), wait.pause));
+  }
+}
+
+}  // namespace pavrel

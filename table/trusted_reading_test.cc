@@ -1,0 +1,179 @@
+#include "table/trusted_reading.h"
+
+#include <algorithm>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "gtest/gtest.h"
+#include "table/record_file.h"
+#include "table/test_reference_reader.h"
+#include "testing/test_files.h"
+
+namespace pavrel {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = TableSource::Clock;
+
+// One save of the table: when, on our clock, relative to the lookup's start, and the record for
+// 字 that it leaves.
+struct Write {
+  Clock::duration at;
+  std::u32string record;
+};
+
+// A table on a simulated disk, written to a timetable, and simulated clocks. A reading takes
+// `reading_time`; one during which a write lands reads a record of two versions, "(mixed)".
+// Stamps are the file clock at the write, cut to the file system's granularity.
+class FakeTable final : public TableSource {
+ public:
+  struct Setup {
+    std::vector<Write> writes;
+    Clock::duration reading_time = 5ms;
+    Clock::duration granularity = 1ns;
+    Clock::duration file_clock_behind{};  // how far the stamps' clock lags ours
+    Clock::duration file_clock_jump{};    // the file clock's jump after the first reading
+    bool held = false;                    // a writer holds the table open
+  };
+
+  explicit FakeTable(Setup setup) : setup_(std::move(setup)) {}
+
+  TableReading Read(std::u32string_view) override {
+    const Clock::duration opened = now_;
+    TableReading reading;
+    reading.stamp = StampAt(opened);
+    now_ += setup_.reading_time;
+    reading.whole = StampAt(now_) == reading.stamp;
+    reading.held = setup_.held;
+    reading.record = LastWriteBy(opened) == LastWriteBy(now_) ? RecordAt(opened) : U"(mixed)";
+    if (++readings == 1) jumped_ = setup_.file_clock_jump;
+    return reading;
+  }
+  Clock::time_point Now() override { return Clock::time_point(1h + now_); }
+  FileTime FileClockNow() override { return FileClockAt(now_) + jumped_; }
+  void Sleep(Clock::duration duration) override { now_ += duration; }
+
+  Clock::duration elapsed() const { return now_; }
+  int readings = 0;
+
+ private:
+  // The file clock before any jump: the stamps' clock.
+  FileTime FileClockAt(Clock::duration t) const {
+    return FileTime(std::chrono::hours(24 * 365 * 50)) + t - setup_.file_clock_behind;
+  }
+  const Write* LastWriteBy(Clock::duration t) const {
+    const Write* last = nullptr;
+    for (const Write& write : setup_.writes) last = write.at <= t ? &write : last;
+    return last;
+  }
+  std::u32string RecordAt(Clock::duration t) const { return LastWriteBy(t)->record; }
+  FileStamp StampAt(Clock::duration t) const {
+    const Write* last = LastWriteBy(t);
+    FileStamp stamp;
+    stamp.size = last->record.size();
+    const FileTime when = FileClockAt(last->at);
+    stamp.modified = stamp.changed =
+        FileTime(when.time_since_epoch() / setup_.granularity * setup_.granularity);
+    return stamp;
+  }
+
+  Setup setup_;
+  Clock::duration now_{};
+  Clock::duration jumped_{};
+};
+
+// A writer that saves a new version every `every`, from `from` on.
+std::vector<Write> KeepsWriting(Clock::duration from, Clock::duration every) {
+  std::vector<Write> writes;
+  for (int n = 0; n < 200; ++n) {
+    const std::string number = std::to_string(n);
+    writes.push_back({from + n * every, U"字 v" + std::u32string(number.begin(), number.end())});
+  }
+  return writes;
+}
+
+// Each case: the table's timetable and clocks, and what the rule must return: the record of a
+// version whole, or kBusy (an empty record) within its limit. A record of two versions, a half
+// version or a version that has been replaced is never right.
+const struct {
+  const char* what;
+  FakeTable::Setup setup;
+  std::u32string record;  // empty: the table is busy
+  int most_readings;
+} kCases[] = {
+    {"table at rest", {{{-1h, U"字 old"}}}, U"字 old", 1},
+    {"saved just before the lookup", {{{-1ms, U"字 new"}}}, U"字 new", 8},
+    {"a writer mid-version: the first half saved, the rest 30 ms later",
+     {{{-1h, U"字 old"}, {-10ms, U"字 ne"}, {30ms, U"字 new"}}},
+     U"字 new",
+     9},
+    {"a writer that never rests", {KeepsWriting(-1ms, 10ms)}, U"", 16},
+    {"one reading slower than the limit, saved just before",
+     {{{-1ms, U"字 new"}}, 400ms},
+     U"字 new",
+     2},
+    {"the file clock jumps back an hour after the first reading, stamps then in the future",
+     {{{-1ms, U"字 new"}}, 5ms, 1ns, {}, -1h},
+     U"字 new",
+     8},
+    {"stamps from a clock a minute behind ours, at rest",
+     {{{-1h, U"字 old"}}, 5ms, 1ns, 1min},
+     U"字 old",
+     1},
+    {"held open by a writer whose writes may not show in its times yet",
+     {{{-1h, U"字 old"}}, 5ms, 1ns, {}, {}, true},
+     U"字 old",
+     8},
+};
+
+TEST(TrustedReadingTest, TrustsOnlyAVersionThatSatStill) {
+  const TableWait wait;  // the lookup's own
+  for (const auto& c : kCases) {
+    FakeTable table(c.setup);
+    std::u32string record;
+    try {
+      record = ReadTrusted(table, U"字", wait).record.value_or(U"(none)");
+    } catch (const RecordFileError& error) {
+      EXPECT_EQ(error.failure(), TableFailure::kBusy) << c.what;
+    }
+    EXPECT_EQ(record, c.record) << c.what;
+    EXPECT_LE(table.readings, c.most_readings) << c.what;
+    EXPECT_GE(table.readings, record.empty() ? 2 : 1) << c.what;
+    // Never held past the limit but for one reading begun before it, or a second reading after
+    // one that took longer.
+    EXPECT_LE(table.elapsed(),
+              std::max<Clock::duration>(wait.limit, c.setup.reading_time) + c.setup.reading_time)
+        << c.what;
+  }
+}
+
+// The real table, counting its readings.
+struct CountedTable : TableSource {
+  TableFile file{"data.txt"};
+  int readings = 0;
+
+  TableReading Read(std::u32string_view key) override { return ++readings, file.Read(key); }
+  Clock::time_point Now() override { return file.Now(); }
+  FileTime FileClockNow() override { return file.FileClockNow(); }
+  void Sleep(Clock::duration duration) override { file.Sleep(duration); }
+};
+
+// A table that another program holds open for writing, as a spreadsheet may, is still read; on
+// Windows, where its times may lag the writes until it is closed, once two readings agree.
+TEST(TrustedReadingTest, ReadsATableHeldOpenForWriting) {
+  TempDir dir;
+  dir.Write("data.txt", "\xD6\xD0 khk\n\xD7\xD6 pbf\n");
+  std::ofstream writer(dir.path() / "data.txt", std::ios::app);
+  CountedTable table;
+  EXPECT_EQ(ReadTrusted(table, U"字", kNoWait).record, U"字 pbf");
+#ifdef _WIN32
+  EXPECT_EQ(table.readings, 2);
+#else
+  EXPECT_EQ(table.readings, 1);
+#endif
+}
+
+}  // namespace
+}  // namespace pavrel
