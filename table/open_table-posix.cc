@@ -1,6 +1,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include "table/open_table.h"
@@ -54,6 +55,29 @@ bool StampOpenFile(std::FILE* stream, FileStamp& stamp) {
   if (fstat(fileno(stream), &info) != 0) return false;
   stamp = StampOf(info);
   return true;
+}
+
+StampClock StampClockOf(std::FILE* stream, const std::filesystem::path&) {
+  struct statfs info {};
+  if (fstatfs(fileno(stream), &info) != 0) return {std::chrono::seconds(2), false};
+  switch (static_cast<unsigned long>(info.f_type)) {
+    case 0x4d44:  // FAT
+      return {std::chrono::seconds(2), true};
+    case 0x2011BAB0:  // exFAT
+      return {std::chrono::milliseconds(10), true};
+    case 0x65735546:  // FUSE (fusefat, exfat-fuse, sshfs, …)
+    case 0x6969:      // NFS
+    case 0x517B:      // SMB
+    case 0xFF534D42:  // CIFS
+    case 0xFE534D42:  // SMB2
+    case 0x01021997:  // 9P
+    case 0x00C36400:  // Ceph
+    case 0x6B414653:  // AFS
+    case 0x73757245:  // Coda
+      return {{}, false};
+    default:
+      return {};
+  }
 }
 
 // A write sets the file's times as it is made, through whatever descriptor it goes (to the time

@@ -2,6 +2,8 @@
 #include <io.h>
 #include <windows.h>
 
+#include <string_view>
+
 #include "table/open_table.h"
 
 namespace pavrel {
@@ -78,6 +80,22 @@ std::FILE* OpenRegularFile(const std::filesystem::path& path, FileStamp& stamp,
     return nullptr;
   }
   return stream;
+}
+
+StampClock StampClockOf(std::FILE* stream, const std::filesystem::path& path) {
+  // A share's server sets the stamps, whether it is named by its path or by a drive letter.
+  wchar_t root[MAX_PATH];
+  std::error_code ignored;
+  if (GetVolumePathNameW(std::filesystem::absolute(path, ignored).c_str(), root, MAX_PATH) &&
+      GetDriveTypeW(root) == DRIVE_REMOTE) {
+    return {{}, false};
+  }
+  wchar_t file_system[MAX_PATH + 1] = L"";
+  GetVolumeInformationByHandleW(HandleOf(stream), nullptr, 0, nullptr, nullptr, nullptr,
+                                file_system, MAX_PATH + 1);
+  if (std::wstring_view(file_system).starts_with(L"FAT")) return {std::chrono::seconds(2), true};
+  if (std::wstring_view(file_system) == L"exFAT") return {std::chrono::milliseconds(10), true};
+  return {};
 }
 
 bool StampOpenFile(std::FILE* stream, FileStamp& stamp) {

@@ -35,6 +35,16 @@ struct FileStamp {
   bool operator==(const FileStamp&) const = default;
 };
 
+// Where a file's stamps come from, and how coarse they are.
+struct StampClock {
+  // How much later than its stamp a write may have been made: the file system's granularity,
+  // where its type tells it (two seconds on FAT, ten milliseconds on exFAT).
+  std::chrono::nanoseconds granularity{};
+  // Whether this machine's clock sets the stamps: not on a network share, whose server does, nor
+  // on a FUSE mount, whose program does, each with a clock and rules of its own.
+  bool ours = true;
+};
+
 // Opens `path` for binary reading if it is a regular file, stores its stamp in `stamp` and
 // returns the stream. Returns nullptr, with the reason in `failure`, for a missing or unreadable
 // file and for anything that is not a regular file (a folder, a pipe, a device), without ever
@@ -42,6 +52,9 @@ struct FileStamp {
 // slip past the check.
 std::FILE* OpenRegularFile(const std::filesystem::path& path, FileStamp& stamp,
                            TableFailure& failure);
+
+// Tells where the stamps of the file at `path`, open as `stream`, come from.
+StampClock StampClockOf(std::FILE* stream, const std::filesystem::path& path);
 
 // Updates `stamp`, the stamp of the file open as `stream` when it was opened, to the file's
 // present size and times (which file it is cannot change while it is open); false if they cannot

@@ -87,8 +87,9 @@ class RecordFile {
   // opened: whether what was read may mix two versions of it. Requires an open file.
   bool ChangedSinceOpened();
 
-  // The file's stamp when it was opened.
+  // The file's stamp when it was opened, and where such stamps come from.
   const FileStamp& StampAtOpen() const { return opened_; }
+  const StampClock& ClockOfStamps() const { return stamp_clock_; }
 
   // Tells whether another program holds the open file open for writing where its writes may not
   // show in the stamp until then (see HeldOpenForWriting). Requires an open file.
@@ -111,7 +112,8 @@ class RecordFile {
   void SkipSpaces();
   void FinishRecord(bool quoted);
 
-  FileStamp opened_;  // before stream_, which fills it in when it is opened
+  FileStamp opened_;
+  StampClock stamp_clock_;
   std::unique_ptr<std::FILE, Closer> stream_;
   std::uintmax_t unread_size_ = 0;  // bytes of the file as opened that are not yet in the buffer
   std::vector<char> buffer_;

@@ -9,6 +9,17 @@ namespace pavrel {
 
 namespace {
 
+// How much later than its stamp the table's last write may have been made. A stamp without a
+// fraction of a second comes from a file system that keeps whole seconds, or even two (FAT),
+// whatever its type tells.
+std::chrono::nanoseconds Granularity(const TableReading& reading) {
+  using std::chrono::seconds;
+  const bool whole_seconds = reading.stamp.changed.time_since_epoch() % seconds(1) == seconds(0);
+  return whole_seconds
+             ? std::max<std::chrono::nanoseconds>(reading.stamp_clock.granularity, seconds(2))
+             : reading.stamp_clock.granularity;
+}
+
 // Whether two readings found the same version: the same stamp, and the same record for the key.
 bool SameVersion(const TableReading& a, const TableReading& b) {
   return a.stamp == b.stamp && a.record == b.record;
@@ -20,6 +31,7 @@ TableReading TableFile::Read(std::u32string_view key) {
   RecordFile file = OpenRecordFile(path_);
   TableReading reading;
   reading.stamp = StampAtOpen(file);
+  reading.stamp_clock = file.ClockOfStamps();
   try {
     std::u32string record;
     if ((!AtEnd(file) && ReadRecordWithKey(file, key, record)) ||
@@ -60,9 +72,11 @@ TableReading ReadTrusted(TableSource& source, std::u32string_view key, const Tab
     if (reading.whole) {
       // A table whose change time lies long enough before the reading began sat still: a write
       // since would have set a later time, and a writer does not rest so long half way through
-      // a version. Not while a writer holds it whose writes may not show in its times yet.
+      // a version. Not while a writer holds it whose writes may not show in its times yet, nor
+      // where another clock sets them.
       const bool settled =
-          !reading.held && reading.stamp.changed < began_by_file_clock - wait.quiet;
+          reading.stamp_clock.ours && !reading.held &&
+          reading.stamp.changed + Granularity(reading) < began_by_file_clock - wait.quiet;
       const bool seen_still =
           first && SameVersion(*first, reading) && first_ended + wait.quiet <= began;
       if (settled || seen_still) return reading;

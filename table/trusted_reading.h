@@ -4,8 +4,10 @@
 // Nothing locks a text file against its editor, so a reading may catch the table half saved: the
 // first part of a new version and the rest of the old one. A reading is trusted only when the
 // table did not change while it was read and had sat still for a quiet time before: its change
-// time lay that long before the reading began, or an earlier reading found the same, that long
-// before. Otherwise it is made again after a short pause, until a time limit.
+// time lay that long before the reading began, by more than the stamps' granularity, or an
+// earlier reading found the same, that long before. Otherwise it is made again after a short
+// pause, until a time limit. Stamps that this machine's clock does not set (network shares,
+// FUSE mounts) are never trusted to be old: there only two readings that agree count.
 //
 // The rule reaches the table and the clocks only through TableSource, so that tests can run it
 // against a file system and clocks of their own, without sleeping.
@@ -38,9 +40,10 @@ struct TableWait {
 
 // What one reading of the table found, and what tells whether to trust it.
 struct TableReading {
-  FileStamp stamp;     // the table's when it was opened
-  bool whole = false;  // nothing about the table changed while it was read
-  bool held = false;   // another program held it open for writing (see HeldOpenForWriting)
+  FileStamp stamp;         // the table's when it was opened
+  StampClock stamp_clock;  // where its stamps come from
+  bool whole = false;      // nothing about the table changed while it was read
+  bool held = false;       // another program held it open for writing (see HeldOpenForWriting)
   std::optional<std::u32string> record;  // the first record with the key, if there is one
 };
 

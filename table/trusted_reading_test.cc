@@ -25,14 +25,15 @@ struct Write {
 };
 
 // A table on a simulated disk, written to a timetable, and simulated clocks. A reading takes
-// `reading_time`; one during which a write lands reads a record of two versions, "(mixed)".
-// Stamps are the file clock at the write, cut to the file system's granularity.
+// `reading_time`; one during which a write lands reads a record of two versions. Stamps are the
+// file clock at the write, cut to the disk's granularity; the lookup starts 0.95 s into a second.
 class FakeTable final : public TableSource {
  public:
   struct Setup {
     std::vector<Write> writes;
     Clock::duration reading_time = 5ms;
     Clock::duration granularity = 1ns;
+    StampClock reported{};                // what the platform tells of the stamps
     Clock::duration file_clock_behind{};  // how far the stamps' clock lags ours
     Clock::duration file_clock_jump{};    // the file clock's jump after the first reading
     bool held = false;                    // a writer holds the table open
@@ -44,36 +45,39 @@ class FakeTable final : public TableSource {
     const Clock::duration opened = now_;
     TableReading reading;
     reading.stamp = StampAt(opened);
+    reading.stamp_clock = setup_.reported;
     now_ += setup_.reading_time;
     reading.whole = StampAt(now_) == reading.stamp;
     reading.held = setup_.held;
-    reading.record = LastWriteBy(opened) == LastWriteBy(now_) ? RecordAt(opened) : U"(mixed)";
+    reading.record = LastWriteBy(opened) == LastWriteBy(now_)
+                         ? LastWriteBy(opened)->record
+                         : U"(mixed " + std::u32string(1, U'0' + readings % 10) + U")";
     if (++readings == 1) jumped_ = setup_.file_clock_jump;
     return reading;
   }
   Clock::time_point Now() override { return Clock::time_point(1h + now_); }
-  FileTime FileClockNow() override { return FileClockAt(now_) + jumped_; }
+  FileTime FileClockNow() override {
+    return StampClockAt(now_) + setup_.file_clock_behind + jumped_;
+  }
   void Sleep(Clock::duration duration) override { now_ += duration; }
 
   Clock::duration elapsed() const { return now_; }
   int readings = 0;
 
  private:
-  // The file clock before any jump: the stamps' clock.
-  FileTime FileClockAt(Clock::duration t) const {
-    return FileTime(std::chrono::hours(24 * 365 * 50)) + t - setup_.file_clock_behind;
+  FileTime StampClockAt(Clock::duration t) const {
+    return FileTime(std::chrono::hours(24 * 365 * 50) + 950ms) + t - setup_.file_clock_behind;
   }
   const Write* LastWriteBy(Clock::duration t) const {
     const Write* last = nullptr;
     for (const Write& write : setup_.writes) last = write.at <= t ? &write : last;
     return last;
   }
-  std::u32string RecordAt(Clock::duration t) const { return LastWriteBy(t)->record; }
   FileStamp StampAt(Clock::duration t) const {
     const Write* last = LastWriteBy(t);
+    const FileTime when = StampClockAt(last->at);
     FileStamp stamp;
     stamp.size = last->record.size();
-    const FileTime when = FileClockAt(last->at);
     stamp.modified = stamp.changed =
         FileTime(when.time_since_epoch() / setup_.granularity * setup_.granularity);
     return stamp;
@@ -94,6 +98,10 @@ std::vector<Write> KeepsWriting(Clock::duration from, Clock::duration every) {
   return writes;
 }
 
+// A writer that saves a version of the same size in place, in two halves 30 ms apart, the first
+// just before the lookup: "字 nld" is the first half of "字 new" over the rest of "字 old".
+const std::vector<Write> kMidVersion = {{-1h, U"字 old"}, {-10ms, U"字 nld"}, {30ms, U"字 new"}};
+
 // Each case: the table's timetable and clocks, and what the rule must return: the record of a
 // version whole, or kBusy (an empty record) within its limit. A record of two versions, a half
 // version or a version that has been replaced is never right.
@@ -103,27 +111,52 @@ const struct {
   std::u32string record;  // empty: the table is busy
   int most_readings;
 } kCases[] = {
-    {"table at rest", {{{-1h, U"字 old"}}}, U"字 old", 1},
-    {"saved just before the lookup", {{{-1ms, U"字 new"}}}, U"字 new", 8},
-    {"a writer mid-version: the first half saved, the rest 30 ms later",
-     {{{-1h, U"字 old"}, {-10ms, U"字 ne"}, {30ms, U"字 new"}}},
-     U"字 new",
-     9},
-    {"a writer that never rests", {KeepsWriting(-1ms, 10ms)}, U"", 16},
+    {"table at rest", {.writes = {{-1h, U"字 old"}}}, U"字 old", 1},
+    {"saved just before the lookup", {.writes = {{-1ms, U"字 new"}}}, U"字 new", 8},
+    {"a writer mid-version", {.writes = kMidVersion}, U"字 new", 10},
+    {"a writer that never rests", {.writes = KeepsWriting(-1ms, 10ms)}, U"", 16},
     {"one reading slower than the limit, saved just before",
-     {{{-1ms, U"字 new"}}, 400ms},
+     {.writes = {{-1ms, U"字 new"}}, .reading_time = 400ms},
      U"字 new",
      2},
     {"the file clock jumps back an hour after the first reading, stamps then in the future",
-     {{{-1ms, U"字 new"}}, 5ms, 1ns, {}, -1h},
+     {.writes = {{-1ms, U"字 new"}}, .file_clock_jump = -1h},
      U"字 new",
      8},
     {"stamps from a clock a minute behind ours, at rest",
-     {{{-1h, U"字 old"}}, 5ms, 1ns, 1min},
+     {.writes = {{-1h, U"字 old"}}, .file_clock_behind = 1min},
      U"字 old",
      1},
+    {"stamps from a clock a minute ahead of ours, in our future",
+     {.writes = {{-1h, U"字 old"}}, .file_clock_behind = -1min},
+     U"字 old",
+     8},
     {"held open by a writer whose writes may not show in its times yet",
-     {{{-1h, U"字 old"}}, 5ms, 1ns, {}, {}, true},
+     {.writes = {{-1h, U"字 old"}}, .held = true},
+     U"字 old",
+     8},
+    {"one-second stamps (ext4 with small inodes), a writer mid-version",
+     {.writes = kMidVersion, .granularity = 1s},
+     U"字 new",
+     10},
+    {"two-second stamps of FAT, a writer mid-version",
+     {.writes = kMidVersion, .granularity = 2s, .reported = {2s, true}},
+     U"字 new",
+     10},
+    {"ten-millisecond stamps of exFAT, a writer mid-version",
+     {.writes = kMidVersion, .granularity = 10ms, .reported = {10ms, true}},
+     U"字 new",
+     10},
+    {"one-second stamps, a writer that never rests",
+     {.writes = KeepsWriting(-1ms, 10ms), .granularity = 1s},
+     U"",
+     16},
+    {"a network share whose clock is a minute behind ours, a writer mid-version",
+     {.writes = kMidVersion, .reported = {{}, false}, .file_clock_behind = 1min},
+     U"字 new",
+     10},
+    {"a FUSE mount with one-second stamps, at rest",
+     {.writes = {{-1h, U"字 old"}}, .granularity = 1s, .reported = {{}, false}},
      U"字 old",
      8},
 };
