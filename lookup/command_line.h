@@ -36,7 +36,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 constexpr int kFoundStatus = 0;
 constexpr int kNotFoundStatus = 1;
 constexpr int kUsageErrorStatus = 2;
-constexpr int kTableErrorStatus = 3;
+constexpr int kTableMissingStatus = 3;
+constexpr int kTableNotAFileStatus = 4;
+constexpr int kTableUnreadableStatus = 5;
+constexpr int kTableBusyStatus = 6;
+constexpr int kOutputErrorStatus = 7;  // the answer could not be written
 
 // What the program says, in UTF-8 with LF line ends, instead of opening its window: for kHelp
 // the usage, for kVersion "pavrel VERSION", for kError the error and a hint to --help. Each ends

@@ -5,6 +5,24 @@
 
 namespace pavrel {
 
+namespace {
+
+int StatusOf(TableFailure failure) {
+  switch (failure) {
+    case TableFailure::kNotRegularFile:
+      return kTableNotAFileStatus;
+    case TableFailure::kUnreadable:
+      return kTableUnreadableStatus;
+    case TableFailure::kBusy:
+      return kTableBusyStatus;
+    case TableFailure::kMissing:
+      break;
+  }
+  return kTableMissingStatus;
+}
+
+}  // namespace
+
 ConsoleAnswer LookUpInConsole(const std::u32string& query) {
   try {
     const LookupOutcome outcome = LookUp(query);
@@ -14,12 +32,12 @@ ConsoleAnswer LookUpInConsole(const std::u32string& query) {
       case LookupOutcome::Kind::kNotFound:
         return {kNotFoundStatus, kNotFoundText};
       case LookupOutcome::Kind::kFailed:
-        break;
+        return {StatusOf(outcome.failure), FailureMessage(outcome.failure), true};
     }
   } catch (...) {
-    // Whatever else failed, the window would show the one message too.
+    // Whatever else failed, the window would show the missing table's message too.
   }
-  return {kTableErrorStatus, kMissingTableMessage};
+  return {kTableMissingStatus, kMissingTableMessage, true};
 }
 
 }  // namespace pavrel

@@ -9,9 +9,10 @@
 namespace pavrel {
 
 struct ConsoleAnswer {
-  int status;  // kFoundStatus, kNotFoundStatus or kTableErrorStatus (lookup/command_line.h)
-  // The result label's caption (the record, or 无法查询), or for kTableErrorStatus the message.
+  int status;  // one of the --lookup statuses of lookup/command_line.h
+  // The result label's caption (the record, or 无法查询), or the message box's text.
   std::u32string text;
+  bool message = false;  // `text` is the message box's: it goes to standard error
 };
 
 // Looks `query` up in data.txt in the current directory. A record that reads exactly 无法查询

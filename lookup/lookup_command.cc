@@ -4,6 +4,20 @@
 
 namespace pavrel {
 
+const char32_t* FailureMessage(TableFailure failure) {
+  switch (failure) {
+    case TableFailure::kNotRegularFile:
+      return kNotAFileMessage;
+    case TableFailure::kUnreadable:
+      return kUnreadableTableMessage;
+    case TableFailure::kBusy:
+      return kBusyTableMessage;
+    case TableFailure::kMissing:
+      break;
+  }
+  return kMissingTableMessage;
+}
+
 LookupOutcome LookUp(std::u32string_view query, TableSource& table, const TableWait& wait) {
   try {
     TableReading reading = ReadTrusted(table, query, wait);
@@ -32,7 +46,7 @@ void RunLookup(WindowOperations& window, const TableWait& wait) {
         break;
       case LookupOutcome::Kind::kFailed:
         // The table is closed already, so it is not held while the message waits for the user.
-        window.ShowMessage(kMissingTableMessage);
+        window.ShowMessage(FailureMessage(outcome.failure));
         return;
     }
     window.FocusQueryBox();

@@ -18,8 +18,15 @@ namespace pavrel {
 // Shown when no record begins with the query.
 constexpr char32_t kNotFoundText[] = U"无法查询";
 
-// Shown when the table cannot be opened or read, or anything else in a lookup fails.
+// The messages for a table that cannot be used, one for each reason. The first is also shown
+// when anything else in a lookup fails.
 constexpr char32_t kMissingTableMessage[] = U"当前目录下缺少 data.txt 文件！";
+constexpr char32_t kNotAFileMessage[] = U"当前目录下的 data.txt 不是文件！";
+constexpr char32_t kUnreadableTableMessage[] = U"当前目录下的 data.txt 文件无法读取！";
+constexpr char32_t kBusyTableMessage[] = U"当前目录下的 data.txt 文件正在被修改，请稍后再试！";
+
+// The message for a table that cannot be used for `failure`.
+const char32_t* FailureMessage(TableFailure failure);
 
 // The table, relative to the current directory at the moment of each lookup.
 constexpr char kTablePath[] = "data.txt";
@@ -41,9 +48,9 @@ LookupOutcome LookUp(std::u32string_view query, const TableWait& wait = {});
 
 // Runs one lookup of the query box's character in `window` and shows its outcome: the result
 // label shows the matching record, or kNotFoundText, and the query box has the focus with its
-// character selected. On any failure, of the lookup or of the window, the command shows
-// kMissingTableMessage instead and leaves the label, focus and selection as the failure found
-// them.
+// character selected. When the table cannot be used the command shows its FailureMessage
+// instead, and kMissingTableMessage when a window operation fails, and leaves the label, focus
+// and selection as the failure found them.
 void RunLookup(WindowOperations& window, const TableWait& wait = {});
 
 }  // namespace pavrel

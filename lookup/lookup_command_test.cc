@@ -13,28 +13,28 @@ namespace pavrel {
 namespace {
 
 // A lookup either ends normally (the label changes, the query box is focused with its character
-// selected, no message) or fails with one message and the label, focus and selection as the
-// failure left them; either way it leaves no table open. Which record answers which query on
-// any table is the random comparison's in record_file_test.cc.
+// selected, no message) or fails with the message for its reason and the label, focus and
+// selection as the failure left them; either way it leaves no table open. Which record answers
+// which query on any table is the random comparison's in record_file_test.cc.
 const struct {
   const char* what;
   std::function<void(TestWindow&)> arrange;
   std::u32string result;
-  bool fails;
+  const char32_t* message;  // null: none
 } kCases[] = {
-    {"record found", [](TestWindow&) {}, U"字 pbf", false},
+    {"record found", [](TestWindow&) {}, U"字 pbf", nullptr},
     {"no record matches", [](TestWindow& window) { window.query[0] = U'国'; }, kNotFoundText,
-     false},
+     nullptr},
     {"no table", [](TestWindow&) { std::filesystem::remove(kTablePath); }, U"(earlier result)",
-     true},
+     kMissingTableMessage},
     {"table is a folder",
      [](TestWindow&) {
        std::filesystem::remove(kTablePath);
        std::filesystem::create_directory(kTablePath);
      },
-     U"(earlier result)", true},
+     U"(earlier result)", kNotAFileMessage},
     {"window fails to take the focus", [](TestWindow& window) { window.fail_to_focus = true; },
-     U"字 pbf", true},
+     U"字 pbf", kMissingTableMessage},
 };
 
 TEST(LookupCommandTest, ShowsTheAnswerOrOneMessage) {
@@ -47,9 +47,10 @@ TEST(LookupCommandTest, ShowsTheAnswerOrOneMessage) {
     RunLookup(window, kNoWait);
     EXPECT_EQ(window.result, c.result) << c.what;
     using Messages = std::vector<std::u32string>;
-    EXPECT_EQ(window.messages, c.fails ? Messages{kMissingTableMessage} : Messages{}) << c.what;
-    EXPECT_EQ(window.focused, !c.fails) << c.what;
-    EXPECT_EQ(window.selection, c.fails ? std::nullopt : std::optional(std::pair(0, 1))) << c.what;
+    const bool fails = c.message != nullptr;
+    EXPECT_EQ(window.messages, fails ? Messages{c.message} : Messages{}) << c.what;
+    EXPECT_EQ(window.focused, !fails) << c.what;
+    EXPECT_EQ(window.selection, fails ? std::nullopt : std::optional(std::pair(0, 1))) << c.what;
     EXPECT_EQ(CountOpenDescriptors(), descriptors) << c.what;
   }
 }

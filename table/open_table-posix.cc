@@ -27,10 +27,13 @@ std::FILE* OpenRegularFile(const std::filesystem::path& path, FileStamp& stamp,
   // change how a regular file reads. Close-on-exec, so that no child inherits the table.
   const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) {
-    // A link to nothing is missing too; a socket, which cannot be opened, is no regular file.
+    // A link to nothing is missing too. Whatever kept it from opening, a FIFO or a socket is no
+    // regular file first.
+    struct stat info {};
     failure = errno == ENOENT || errno == ENOTDIR ? TableFailure::kMissing
-              : errno == ENXIO                    ? TableFailure::kNotRegularFile
-                                                  : TableFailure::kUnreadable;
+              : stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)
+                  ? TableFailure::kNotRegularFile
+                  : TableFailure::kUnreadable;
     return nullptr;
   }
   struct stat info {};

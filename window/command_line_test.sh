@@ -2,7 +2,8 @@
 # Without a display, the program ($1, version $2) answers --help and --version on standard output
 # with status 0, even before other arguments, and fails when it cannot write them. A bad option,
 # the first argument that is not an option, or any after --, gets status 2 and standard error.
-# --lookup answers from data.txt here: the record (0), 无法查询 (1), or the message (3).
+# --lookup answers from data.txt here: the record (0), 无法查询 (1), or the message for a missing
+# table (3) or a folder (4); an answer that cannot be written gets 7.
 set -uo pipefail
 unset DISPLAY WAYLAND_DISPLAY
 pavrel=$1 dir=$(mktemp -d)
@@ -32,5 +33,9 @@ check 2 '' "pavrel: --lookup needs one character, not '"$'\xED\xA0\x80'"'
 Try 'pavrel --help' for more information." --lookup $'\xED\xA0\x80'  # a surrogate is no character
 : >data.txt
 check 1 '无法查询' '' --lookup 的
+"$pavrel" --lookup 的 >/dev/full 2>/dev/null
+[ $? -eq 7 ] || { echo "pavrel --lookup 的 >/dev/full: not status 7" >&2; exit 1; }
 rm data.txt
 check 3 '' '当前目录下缺少 data.txt 文件！' --lookup 的
+mkdir data.txt
+check 4 '' '当前目录下的 data.txt 不是文件！' --lookup 的

@@ -11,18 +11,16 @@ std::string Utf8(const std::u32string& text) {
   return QString::fromStdU32String(text).toStdString();
 }
 
-// The record or 无法查询 on standard output, or the table's message on standard error. Nothing is
-// printed for a lookup that left the label as it was.
+// The record or 无法查询 on standard output, or the table's message on standard error.
 int ReplyToLookup(const std::u32string& query) {
   const pavrel::ConsoleAnswer answer = pavrel::LookUpInConsole(query);
-  if (answer.status == pavrel::kTableErrorStatus) {
+  if (answer.message) {
     std::cerr << Utf8(answer.text) << '\n';
     return answer.status;
   }
-  if (!answer.text.empty()) std::cout << Utf8(answer.text) << '\n';
-  if (std::cout.flush()) return answer.status;
+  if (std::cout << Utf8(answer.text) << '\n' << std::flush) return answer.status;
   std::cerr << "pavrel: could not write to standard output\n";
-  return pavrel::kTableErrorStatus;
+  return pavrel::kOutputErrorStatus;
 }
 
 }  // namespace
