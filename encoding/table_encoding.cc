@@ -18,12 +18,28 @@ const unsigned char* Bytes(std::string_view text) {
   return reinterpret_cast<const unsigned char*>(text.data());
 }
 
-// Whether `block` is valid UTF-8 with a character of more than one byte. A valid beginning of a
-// character cut by the block's end is such a character: the next block may well complete it.
-bool IsUtf8Text(std::string_view block, bool whole) {
-  const unsigned char* p = Bytes(block);
-  const unsigned char* const end = p + block.size();
-  bool multibyte = false;
+// Code page 936 with four-byte sequences, its private use twins decoded to the standard ones.
+std::size_t DecodeGb18030Standard(const unsigned char* p, const unsigned char* end, bool more,
+                                  char32_t& c) {
+  const std::size_t width = DecodeGb18030Char(p, end, more, c);
+  c = FoldPrivateUse(c);
+  return width;
+}
+
+}  // namespace
+
+ByteOrderMark FindByteOrderMark(std::string_view start) {
+  if (start.starts_with(kUtf8ByteOrderMark)) return {ByteOrderMark::kUtf8, 3};
+  if (start.starts_with(kGb18030ByteOrderMark)) return {ByteOrderMark::kGb18030, 4};
+  if (start.starts_with("\xFF\xFE")) return {ByteOrderMark::kUtf16Le, 2};
+  if (start.starts_with("\xFE\xFF")) return {ByteOrderMark::kUtf16Be, 2};
+  return {ByteOrderMark::kNone, 0};
+}
+
+TableEncoding GuessEncoding(std::string_view sample, bool whole) {
+  const unsigned char* p = Bytes(sample);
+  const unsigned char* const end = p + sample.size();
+  int valid = 0, invalid = 0;
   while (p != end) {
     // ASCII eight bytes at a time: most of a table is codes and line ends.
     while (end - p >= 8 && std::none_of(p, p + 8, [](unsigned char b) { return b >= 0x80; })) {
@@ -32,27 +48,29 @@ bool IsUtf8Text(std::string_view block, bool whole) {
     if (p == end) break;
     char32_t c;
     const std::size_t width = DecodeUtf8Char(p, end, !whole, c);
-    if (width == 0) return true;  // a valid beginning of several bytes, cut by the block's end
-    if (c == U'\uFFFD' && !(width == 3 && p[0] == 0xEF)) return false;
-    multibyte |= width > 1;
+    if (width == 0) break;  // a character cut by the sample's end
+    // U+FFFD is written as EF BF BD; any other decodes from an invalid sequence.
+    if (c == U'\uFFFD' && !(width == 3 && p[0] == 0xEF)) {
+      ++invalid;
+    } else if (width > 1) {
+      ++valid;
+    }
     p += width;
   }
-  return multibyte;
+  return valid > 0 && valid >= 2 * invalid ? TableEncoding::kUtf8 : TableEncoding::kGb18030;
 }
 
-}  // namespace
-
-EncodingChoice ChooseEncoding(std::string_view block, bool whole) {
-  if (block.starts_with(kUtf8ByteOrderMark)) {
-    return {TableEncoding::kUtf8, kUtf8ByteOrderMark.size()};
-  }
-  if (IsUtf8Text(block, whole)) return {TableEncoding::kUtf8, 0};
-  const bool marked = block.starts_with(kGb18030ByteOrderMark);
-  return {TableEncoding::kGb18030, marked ? kGb18030ByteOrderMark.size() : 0};
+EncodingChoice ChooseEncoding(std::string_view table) {
+  const ByteOrderMark mark = FindByteOrderMark(table);
+  if (mark.kind == ByteOrderMark::kUtf8) return {TableEncoding::kUtf8, mark.length};
+  if (mark.kind == ByteOrderMark::kGb18030) return {TableEncoding::kGb18030, mark.length};
+  const auto first = std::ranges::find_if(table, [](char b) { return (b & 0x80) != 0; });
+  const std::string_view sample = table.substr(first - table.begin(), kEncodingSample);
+  return {GuessEncoding(sample, sample.size() < kEncodingSample), 0};
 }
 
 CharDecoder DecoderOf(TableEncoding encoding) {
-  return encoding == TableEncoding::kUtf8 ? DecodeUtf8Char : DecodeGb18030Char;
+  return encoding == TableEncoding::kUtf8 ? DecodeUtf8Char : DecodeGb18030Standard;
 }
 
 std::u32string DecodeText(TableEncoding encoding, std::string_view bytes) {

@@ -52,18 +52,29 @@ std::size_t DecodeValidUtf8Char(std::string_view bytes, char32_t& c) {
   return valid ? width : 0;
 }
 
-void EncodeUtf8Char(char32_t c, std::string& out) {
+std::size_t EncodeUtf8Char(char32_t c, char* out) {
+  const auto byte = [](char32_t bits) { return static_cast<char>(bits); };
   if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
-  } else if (c < 0x10000) {
-    out += {static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | (c >> 6 & 0x3F)),
-            static_cast<char>(0x80 | (c & 0x3F))};
-  } else {
-    out += {static_cast<char>(0xF0 | c >> 18), static_cast<char>(0x80 | (c >> 12 & 0x3F)),
-            static_cast<char>(0x80 | (c >> 6 & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
+    out[0] = byte(c);
+    return 1;
   }
+  if (c < 0x800) {
+    out[0] = byte(0xC0 | c >> 6), out[1] = byte(0x80 | (c & 0x3F));
+    return 2;
+  }
+  if (c < 0x10000) {
+    out[0] = byte(0xE0 | c >> 12), out[1] = byte(0x80 | (c >> 6 & 0x3F));
+    out[2] = byte(0x80 | (c & 0x3F));
+    return 3;
+  }
+  out[0] = byte(0xF0 | c >> 18), out[1] = byte(0x80 | (c >> 12 & 0x3F));
+  out[2] = byte(0x80 | (c >> 6 & 0x3F)), out[3] = byte(0x80 | (c & 0x3F));
+  return 4;
+}
+
+void EncodeUtf8Char(char32_t c, std::string& out) {
+  char bytes[4];
+  out.append(bytes, EncodeUtf8Char(c, bytes));
 }
 
 bool DecodeUtf8(std::string_view bytes, std::u32string& text) {

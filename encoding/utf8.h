@@ -27,6 +27,8 @@ std::size_t DecodeValidUtf8Char(std::string_view bytes, char32_t& c);
 
 // Appends the UTF-8 bytes of `c`, a Unicode scalar value.
 void EncodeUtf8Char(char32_t c, std::string& out);
+// Writes them at `out`, which has room for four, and returns how many there are.
+std::size_t EncodeUtf8Char(char32_t c, char* out);
 
 // Returns the characters of `bytes`, or nothing when `bytes` is not valid UTF-8.
 std::optional<std::u32string> DecodeUtf8(std::string_view bytes);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "encoding/gb18030.h"
+#include "encoding/utf16.h"
 #include "table/open_table.h"
 #include "table/record_file_scan.h"
 
@@ -54,9 +55,10 @@ KeyBytes EncodeKey(TableEncoding encoding, std::u32string_view key) {
   if (key[0] == U'\uFFFD') return {KeyBytes::kUnsearchable, {}};
   KeyBytes found{KeyBytes::kBytes, {}};
   for (const std::string& bytes : EncodingsOf(encoding, key[0])) {
+    // An encoding is at most four bytes long; the bound says so to the compiler too.
     KeyPattern pattern;
-    std::copy(bytes.begin(), bytes.end(), pattern.bytes);
-    pattern.length = static_cast<int>(bytes.size());
+    pattern.length = static_cast<int>(std::min(bytes.size(), sizeof pattern.bytes));
+    std::copy_n(bytes.begin(), pattern.length, pattern.bytes);
     found.patterns.push_back(pattern);
   }
   return found;
@@ -94,40 +96,103 @@ RecordFile::RecordFile(const std::filesystem::path& path) : buffer_(kBufferSize 
 // Makes at least `wanted` (at most 4) unread bytes available in the buffer, unless the file ends
 // first, and returns how many are available.
 std::size_t RecordFile::Fill(std::size_t wanted) {
-  if (end_ - pos_ >= wanted || unread_size_ == 0) return end_ - pos_;
+  if (end_ - pos_ >= wanted || !MoreToRead()) return end_ - pos_;
   if (!stream_) throw RecordFileError(TableFailure::kUnreadable, "the table is closed");
   std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
   end_ -= pos_;
   pos_ = 0;
-  while (end_ - pos_ < wanted && unread_size_ > 0) {
-    const std::size_t room = kBufferSize - end_;
-    // The last read asks for one byte more than is left of the file as opened (the buffer has a
-    // byte to spare for it), so that the same read tells whether the file has grown since.
-    const bool last = unread_size_ <= room;
-    const std::size_t request = last ? static_cast<std::size_t>(unread_size_) + 1 : room;
-    std::size_t got = std::fread(buffer_.data() + end_, 1, request, stream_.get());
-    if (got == 0) {
-      if (std::ferror(stream_.get()))
-        throw RecordFileError(TableFailure::kUnreadable, "the table could not be read");
-      throw RecordFileChanged("the table shrank while it was read");
+  while (end_ - pos_ < wanted && MoreToRead()) {
+    const std::size_t old_end = end_;
+    if (utf16_ != ByteOrderMark::kNone) {
+      ConvertUtf16();
+    } else {
+      end_ += ReadFile(buffer_.data() + end_, kBufferSize - end_);
+      if (!decode_) ReadByteOrderMark();
     }
-    if (got > unread_size_) {
-      grown_ = true;
-      got = static_cast<std::size_t>(unread_size_);
-    }
-    end_ += got;
-    unread_size_ -= got;
-    if (!decode_) ChooseDecoder();
+    if (!decided_) GuessEncodingFrom(old_end);
   }
   return end_ - pos_;
 }
 
-// Chooses the table's encoding from the first block read, and skips its byte order mark.
-void RecordFile::ChooseDecoder() {
-  const EncodingChoice choice = ChooseEncoding({buffer_.data(), end_}, unread_size_ == 0);
-  encoding_ = choice.encoding;
+// Reads up to `room` bytes of the file as opened to `into`, which has room for one more, and
+// returns how many it read: at least one.
+std::size_t RecordFile::ReadFile(char* into, std::size_t room) {
+  // The last read asks for one byte more than is left of the file as opened, so that the same
+  // read tells whether the file has grown since.
+  const bool last = unread_size_ <= room;
+  const std::size_t request = last ? static_cast<std::size_t>(unread_size_) + 1 : room;
+  std::size_t got = std::fread(into, 1, request, stream_.get());
+  if (got == 0) {
+    if (std::ferror(stream_.get())) {
+      throw RecordFileError(TableFailure::kUnreadable, "the table could not be read");
+    }
+    throw RecordFileChanged("the table shrank while it was read");
+  }
+  if (got > unread_size_) {
+    grown_ = true;
+    got = static_cast<std::size_t>(unread_size_);
+  }
+  unread_size_ -= got;
+  return got;
+}
+
+// Converts the next piece of a UTF-16 table into the buffer, reading more of it first when less
+// than a surrogate pair is waiting.
+void RecordFile::ConvertUtf16() {
+  std::vector<char>& bytes = utf16_bytes_;
+  if (bytes.size() - utf16_begin_ < 4 && unread_size_ > 0) {
+    bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(utf16_begin_));
+    utf16_begin_ = 0;
+    const std::size_t waiting = bytes.size();
+    bytes.resize(kBufferSize + 1);
+    bytes.resize(waiting + ReadFile(bytes.data() + waiting, kBufferSize - waiting));
+  }
+  const auto* const in = reinterpret_cast<const unsigned char*>(bytes.data()) + utf16_begin_;
+  const Utf16Conversion done =
+      ConvertUtf16ToUtf8(in, bytes.size() - utf16_begin_, utf16_ == ByteOrderMark::kUtf16Be,
+                         unread_size_ == 0, buffer_.data() + end_, kBufferSize - end_);
+  utf16_begin_ += done.read;
+  end_ += done.written;
+}
+
+// Reads the byte order mark from the first block read, if there is one, and skips it. A UTF-16
+// table's bytes move aside, to be converted into the buffer as UTF-8.
+void RecordFile::ReadByteOrderMark() {
+  const ByteOrderMark mark = FindByteOrderMark({buffer_.data() + pos_, end_ - pos_});
+  pos_ += mark.length;
+  decided_ = mark.kind != ByteOrderMark::kNone;
+  encoding_ = mark.kind == ByteOrderMark::kGb18030 ? TableEncoding::kGb18030 : TableEncoding::kUtf8;
   decode_ = DecoderOf(encoding_);
-  pos_ += choice.byte_order_mark;
+  if (mark.kind == ByteOrderMark::kUtf16Le || mark.kind == ByteOrderMark::kUtf16Be) {
+    utf16_ = mark.kind;
+    utf16_bytes_.assign(buffer_.data() + pos_, buffer_.data() + end_);
+    end_ = pos_;
+  }
+}
+
+// Until the encoding is decided, looks for the first byte past ASCII among those read from
+// buffer_[from] on, and decides the encoding by the bytes from there (table_encoding.h). Up to it
+// the table reads the same in either encoding.
+void RecordFile::GuessEncodingFrom(std::size_t from) {
+  const char* const begin = buffer_.data() + std::max(from, pos_);
+  const char* const end = buffer_.data() + end_;
+  const char* const first = std::find_if(begin, end, [](char b) { return (b & 0x80) != 0; });
+  if (first == end) return;
+  std::string sample(first, std::min<std::size_t>(end - first, kEncodingSample));
+  if (sample.size() < kEncodingSample && unread_size_ > 0) {
+    // The rest of the sample lies beyond what the buffer holds: read it, and go back.
+    const std::size_t wanted = std::min<std::size_t>(kEncodingSample - sample.size(), unread_size_);
+    const std::size_t have = sample.size();
+    sample.resize(have + wanted);
+    const std::size_t got = std::fread(sample.data() + have, 1, wanted, stream_.get());
+    sample.resize(have + got);
+    if (got != 0 && std::fseek(stream_.get(), -static_cast<long>(got), SEEK_CUR) != 0) {
+      throw RecordFileError(TableFailure::kUnreadable, "the table could not be read");
+    }
+  }
+  encoding_ = GuessEncoding(sample, sample.size() < kEncodingSample);
+  decode_ = DecoderOf(encoding_);
+  decided_ = true;
 }
 
 void RecordFile::SkipSpaces() {
@@ -160,7 +225,7 @@ void RecordFile::DecodeField(bool quoted, std::u32string& record) {
     const char* data = buffer_.data();
     const char* end = data + end_;
     const char* stop = FindFieldEnd(data + pos_, end, quoted);
-    pos_ = Decode(decode_, data + pos_, stop, stop == end && unread_size_ > 0, record) - data;
+    pos_ = Decode(decode_, data + pos_, stop, stop == end && MoreToRead(), record) - data;
     if (record.size() == kMaxRecordLength) pos_ = stop - data;
     if (stop != end) return;
   }
@@ -225,9 +290,12 @@ bool RecordFile::ReadRecordWithKey(std::u32string_view key, std::u32string& reco
 // Between the records that it reads one by one, the search skips through the buffer: for a key
 // of bytes first over unquoted records with memchr, then on over quoted ones as well.
 bool RecordFile::FindRecordWithKey(std::u32string_view key, std::u32string& record) {
-  if (AtEnd()) return false;  // the first read chooses the encoding
-  const KeyBytes bytes = EncodeKey(encoding_, key);
+  if (AtEnd()) return false;  // the first read finds the byte order mark
+  // Until the first byte past ASCII decides the encoding, the key's bytes in either match nothing.
+  TableEncoding encoded = encoding_;
+  KeyBytes bytes = EncodeKey(encoded, key);
   while (!AtEnd()) {
+    if (encoded != encoding_) bytes = EncodeKey(encoded = encoding_, key);
     const char* const data = buffer_.data();
     if (bytes.kind == KeyBytes::kBytes) {
       pos_ = SkipRecordsWithoutAnyOf(data + pos_, data + end_, bytes.patterns) - data;
@@ -256,6 +324,8 @@ bool RecordFile::HeldByWriter() {
 void RecordFile::Close() {
   stream_.reset();
   unread_size_ = 0;
+  utf16_bytes_.clear();
+  utf16_begin_ = 0;
   pos_ = end_ = 0;
 }
 

@@ -1,5 +1,5 @@
-// Sequential reading of the lookup table, a text file in UTF-8 or in code page 936 with GB18030's
-// four-byte sequences (table_encoding.h), cut into records.
+// Sequential reading of the lookup table, a text file in UTF-8, in UTF-16 or in code page 936 with
+// GB18030's four-byte sequences (table_encoding.h), cut into records.
 //
 // Records are separated by a comma or a line end (CR LF, a lone CR or a lone LF); a line end
 // after the last record is optional. Spaces (not tabs) in front of a record are skipped. A record
@@ -103,8 +103,12 @@ class RecordFile {
     void operator()(std::FILE* stream) const { std::fclose(stream); }
   };
 
+  bool MoreToRead() const { return unread_size_ > 0 || utf16_begin_ < utf16_bytes_.size(); }
   std::size_t Fill(std::size_t wanted);
-  void ChooseDecoder();
+  std::size_t ReadFile(char* into, std::size_t room);
+  void ConvertUtf16();
+  void ReadByteOrderMark();
+  void GuessEncodingFrom(std::size_t from);
   bool OpenQuote();
   char32_t PeekFirstChar(bool quoted);
   void DecodeField(bool quoted, std::u32string& record);
@@ -115,13 +119,20 @@ class RecordFile {
   FileStamp opened_;
   StampClock stamp_clock_;
   std::unique_ptr<std::FILE, Closer> stream_;
-  std::uintmax_t unread_size_ = 0;  // bytes of the file as opened that are not yet in the buffer
+  std::uintmax_t unread_size_ = 0;  // bytes of the file as opened that are not yet read
   std::vector<char> buffer_;
   std::size_t pos_ = 0;  // next unread byte in buffer_
   std::size_t end_ = 0;  // end of the valid bytes in buffer_
   bool grown_ = false;   // the file was longer at the last read than when opened
-  TableEncoding encoding_ = TableEncoding::kGb18030;  // chosen at the first read
-  CharDecoder decode_ = nullptr;                      // encoding_'s; null before the first read
+  // The encoding, which the first byte past ASCII decides where there is no byte order mark, and
+  // its decoder, null before the first read.
+  TableEncoding encoding_ = TableEncoding::kGb18030;
+  bool decided_ = false;
+  CharDecoder decode_ = nullptr;
+  // A UTF-16 table's bytes read but not yet converted into buffer_, from utf16_begin_ to their end.
+  ByteOrderMark::Kind utf16_ = ByteOrderMark::kNone;
+  std::vector<char> utf16_bytes_;
+  std::size_t utf16_begin_ = 0;
 };
 
 // The reader's operations as free functions, in the words of the lookup command.

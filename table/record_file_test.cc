@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "encoding/utf8.h"
 #include "gtest/gtest.h"
 #include "table/record_file_scan.h"
 #include "table/test_reference_reader.h"
@@ -41,13 +42,26 @@ const struct {
      std::string(64 * 1024 - 2, ' ') + "\n\xE5\xAD\x97 pbf",
      {U"", U"字 pbf"}},
     {"GB18030's byte order mark is skipped", "\x84\x31\x95\x33\xD7\xD6 pbf", {U"字 pbf"}},
+    {"70 KiB of ASCII, then UTF-8",
+     std::string(70 * 1024, '#') + "\n\xE5\xAD\x97 pbf",
+     {std::u32string(kMaxRecordLength, '#'), U"字 pbf"}},
+    {"a stray byte in UTF-8 costs only its record",
+     "\xFF x\n\xE5\xAD\x97 pbf\n\xE4\xB8\xAD khk",
+     {U"\uFFFD x", U"字 pbf", U"中 khk"}},
+    {"UTF-16 LE: a pair, a lone surrogate, an odd last byte",
+     "\xFF\xFE\x57\x5B\x20\x00p\x00,\x00\x40\xD8\x00\xDC\r\x00\n\x00\x00\xDC,\x00x"s,
+     {U"字 p", U"𠀀", U"\uFFFD", U"\uFFFD"}},
+    {"UTF-16 BE, a comma's bytes inside a character",
+     "\xFE\xFF\x4E\x2C\x00,\x00\x22\x5B\x57\x00\x22"s,
+     {U"丬", U"字"}},
     {"lead byte swallows no comma or line end", "\x81,\xD7\r\nb", {U"\uFFFD", U"\uFFFD", U"b"}},
     // Code page 936 as Windows decodes it: NUL and 0x1A ordinary, 0x80 the euro sign, a pair
-    // with trail byte 0x80, the user-defined area, the last pair, a row mapped to private use,
+    // with trail byte 0x80, the user-defined area, the last pair, a private use twin (FE50, as
+    // its standard character),
     // 0xFF alone, 0x7F no trail byte, a lead byte before a pair.
     {"decoded as Windows decodes",
      "\0\x1A\x80\x81\x80\xAA\xA1\xFE\xFE\xFE\x50\xFF\x81\x7F\x81\xD7\xD6"s,
-     {std::u32string(U"\0\x1A€\u4E90\uE000\uE4C5\uE815\uFFFD\uFFFD\u007F\u4F54\uFFFD", 12)}},
+     {std::u32string(U"\0\x1A€\u4E90\uE000\uE4C5\u2E81\uFFFD\uFFFD\u007F\u4F54\uFFFD", 12)}},
 };
 
 TEST(RecordFileTest, SplitsAndDecodesRecords) {
@@ -58,20 +72,43 @@ TEST(RecordFileTest, SplitsAndDecodesRecords) {
   }
 }
 
+// `utf8`, which is valid, in UTF-16 with its byte order mark.
+std::string Utf16Of(std::string_view utf8, bool big_endian) {
+  std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+  const auto unit = [&](char32_t u) {
+    const char high = static_cast<char>(u >> 8), low = static_cast<char>(u & 0xFF);
+    bytes += big_endian ? std::string{high, low} : std::string{low, high};
+  };
+  const std::u32string text = *DecodeUtf8(utf8);
+  for (const char32_t c : text) {
+    if (c < 0x10000) {
+      unit(c);
+    } else {
+      unit(0xD800 + ((c - 0x10000) >> 10)), unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+    }
+  }
+  return bytes;
+}
+
 // 字, 㐀, 𠀀 and 䶮 behind 70,000 bytes of other records, which the fast search reads past, in
-// UTF-8 with and without a byte order mark and in code page 936 with four-byte sequences, where
-// 䶮 is FE9F (U+E863 in code page 936); in UTF-8, 䶮 and its twin U+E863 find each other.
+// every encoding a table may have: UTF-8 with and without a byte order mark, also after 70 KiB of
+// ASCII or with a stray byte; UTF-16 both ways; code page 936 with four-byte sequences, where 䶮 is
+// FE9F (U+E863 in code page 936) and shows as 䶮. In UTF-8, 䶮 and its twin U+E863 find each other.
 TEST(RecordFileTest, LooksUpEveryCharacterInEveryEncoding) {
   std::string utf8, cp936;  // 7000 records of 中 first
   for (int i = 0; i < 7000; ++i) utf8 += "\xE4\xB8\xAD khk\r\n", cp936 += "\xD6\xD0 khk\r\n";
-  utf8 += "\xE5\xAD\x97 pbf\r\n\xE3\x90\x80 gjgg\r\n\xF0\xA0\x80\x80 ghab\r\n";
+  utf8 += "\xE5\xAD\x97 pbf\r\n\xE3\x90\x80 gjgg\r\n\xF0\xA0\x80\x80 ghab\r\n\xE4\xB6\xAE dxgd\r\n";
   cp936 += "\xD7\xD6 pbf\r\n\x81\x39\xEE\x39 gjgg\r\n\x95\x32\x82\x36 ghab\r\n\xFE\x9F dxgd";
   const std::pair<std::string, std::u32string> tables[] = {
       // each, and what 䶮 finds
-      {"\xEF\xBB\xBF" + utf8 + "\xE4\xB6\xAE dxgd\r\n", U"䶮 dxgd"},
-      {utf8 + "\xE4\xB6\xAE dxgd\r\n", U"䶮 dxgd"},
-      {utf8 + "\xEE\xA1\xA3 dxgd\r\n", U"\uE863 dxgd"},
-      {cp936, U"\uE863 dxgd"}};
+      {"\xEF\xBB\xBF" + utf8, U"䶮 dxgd"},
+      {utf8, U"䶮 dxgd"},
+      {std::string(70 * 1024, '#') + "\r\n" + utf8, U"䶮 dxgd"},
+      {"\xFF\r\n" + utf8, U"䶮 dxgd"},
+      {Utf16Of(utf8, false), U"䶮 dxgd"},
+      {Utf16Of(utf8, true), U"䶮 dxgd"},
+      {utf8.substr(0, utf8.size() - 10) + "\xEE\xA1\xA3 dxgd\r\n", U"\uE863 dxgd"},
+      {cp936, U"䶮 dxgd"}};
   TempDir dir;
   for (const auto& [table, ext_a] : tables) {
     dir.Write("data.txt", table);
@@ -80,8 +117,9 @@ TEST(RecordFileTest, LooksUpEveryCharacterInEveryEncoding) {
                                          {U"𠀀", U"𠀀 ghab"},
                                          {U"䶮", ext_a},
                                          {U"\uE863", ext_a}};
-    for (const auto& [query, record] : answers)
+    for (const auto& [query, record] : answers) {
       EXPECT_EQ(FirstRecord(query), record) << table.size();
+    }
   }
 }
 
@@ -134,6 +172,10 @@ std::string RandomTable(std::mt19937& random) {
     const std::string pair = pairs[pick(0, 4)];
     table.replace(kEdge - pick(1, pair.size()), pair.size(), pair);
   }
+  // One in four valid UTF-8 tables in UTF-16.
+  const std::string_view text =
+      std::string_view(table).substr(table.starts_with("\xEF\xBB\xBF") ? 3 : 0);
+  if (utf8 && pick(0, 3) == 0 && DecodeUtf8(text)) table = Utf16Of(text, pick(0, 1));
   return table;
 }
 
@@ -153,7 +195,7 @@ TEST(RecordFileTest, ReadsAndLooksUpLikeTheReference) {
                                                     {{{'a'}, 1}, U'a'},
                                                     {{{' '}, 1}, U' '},
                                                     {{{','}, 1}, U','}};
-    std::string_view body = table;  // without its byte order mark, as the search sees it
+    std::string body = table;  // as UTF-8 or code page 936 without its byte order mark
     const bool utf8 = ReferenceIsUtf8(body);
     for (const auto& [key, first] : keys) {
       if ((key.length == 3) != utf8 && key.length > 1) continue;

@@ -25,44 +25,46 @@ namespace pavrel {
 inline constexpr TableWait kNoWait{std::chrono::milliseconds(0), std::chrono::milliseconds(1),
                                    std::chrono::milliseconds(10)};
 
-// Whether `bytes` is valid UTF-8, what decodes to `text` and encodes back to itself.
-inline bool RoundTrips(std::string_view bytes, std::u32string& text) {
-  text = DecodeText(TableEncoding::kUtf8, bytes);
-  std::string again;
-  for (const char32_t c : text) EncodeUtf8Char(c, again);
-  return again == bytes;
-}
-
-// Whether a table is UTF-8: after its byte order mark, which `bytes` then loses, or when its
-// first 64 KiB are valid UTF-8 with a character of several bytes. Their last one to three bytes
-// may be such a character cut short, which some trail bytes make whole. A code page 936 table
-// loses GB18030's byte order mark.
-inline bool ReferenceIsUtf8(std::string_view& bytes) {
-  constexpr std::size_t kBlock = 64 * 1024;
-  if (bytes.starts_with("\xEF\xBB\xBF")) {
-    bytes.remove_prefix(3);
-    return true;
-  }
-  const std::string_view block = bytes.substr(0, kBlock);
-  const auto multibyte = [](const std::u32string& text) {
-    return std::ranges::any_of(text, [](char32_t c) { return c >= 0x80; });
+// UTF-16 as UTF-8, a unit or pair at a time; a lone surrogate or odd byte is U+FFFD.
+inline std::string ReferenceUtf16ToUtf8(std::string_view bytes, bool big_endian) {
+  const auto unit = [&](std::size_t at) -> char32_t {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    return big_endian ? byte(at) << 8 | byte(at + 1) : byte(at + 1) << 8 | byte(at);
   };
-  std::u32string text, tail;
-  if (RoundTrips(block, text)) return multibyte(text);
-  for (std::size_t cut = 1; cut <= 3 && bytes.size() > kBlock; ++cut) {
-    const auto lead = static_cast<unsigned char>(block[kBlock - cut]);
-    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-    for (const char fill : {'\x80', '\x90', '\xA0'}) {
-      const std::string whole = std::string(block.substr(kBlock - cut)) +
-                                std::string(length - std::min(cut, length), fill);
-      if (cut < length && RoundTrips(whole, tail) && tail.size() == 1 &&
-          RoundTrips(block.substr(0, kBlock - cut), text)) {
-        return true;
-      }
+  std::u32string text;
+  for (std::size_t at = 0; at < bytes.size(); at += 2) {
+    if (at + 1 == bytes.size()) {
+      text += U'\uFFFD';
+    } else if (const char32_t c = unit(at); c < 0xD800 || c > 0xDFFF) {
+      text += c;
+    } else if (c < 0xDC00 && at + 3 < bytes.size() && unit(at + 2) >= 0xDC00 &&
+               unit(at + 2) <= 0xDFFF) {
+      text += 0x10000 + ((c - 0xD800) << 10) + (unit(at + 2) - 0xDC00);
+      at += 2;
+    } else {
+      text += U'\uFFFD';
     }
   }
-  if (bytes.starts_with("\x84\x31\x95\x33")) bytes.remove_prefix(4);
-  return false;
+  return EncodeUtf8(text);
+}
+
+// Whether a table is UTF-8, after its byte order mark, which `bytes` then loses; UTF-16 becomes
+// UTF-8 first. Without a mark, the rule of table_encoding.h decides from the 4 KiB from its first
+// byte past ASCII, wherever the reader's buffer cuts the table.
+inline bool ReferenceIsUtf8(std::string& bytes) {
+  for (const auto& [mark, utf8] : {std::pair<std::string_view, bool>("\xEF\xBB\xBF", true),
+                                   {"\x84\x31\x95\x33", false},
+                                   {"\xFF\xFE", true},
+                                   {"\xFE\xFF", true}}) {
+    if (!bytes.starts_with(mark)) continue;
+    bytes.erase(0, mark.size());
+    if (mark.size() == 2) bytes = ReferenceUtf16ToUtf8(bytes, mark[0] == '\xFE');
+    return utf8;
+  }
+  const auto first = std::ranges::find_if(bytes, [](char b) { return (b & 0x80) != 0; });
+  const std::string_view sample(first, bytes.end());
+  return GuessEncoding(sample.substr(0, kEncodingSample), sample.size() <= kEncodingSample) ==
+         TableEncoding::kUtf8;
 }
 
 // The records of `bytes`, in UTF-8 or not.
@@ -95,7 +97,7 @@ inline std::vector<std::u32string> ReferenceRecordsIn(std::string_view bytes, bo
   return records;
 }
 
-inline std::vector<std::u32string> ReferenceRecords(std::string_view bytes) {
+inline std::vector<std::u32string> ReferenceRecords(std::string bytes) {
   const bool utf8 = ReferenceIsUtf8(bytes);  // drops the byte order mark first
   return ReferenceRecordsIn(bytes, utf8);
 }
