@@ -8,7 +8,6 @@
 #include <new>
 #include <utility>
 
-#include "lookup/copied_text.h"
 #include "lookup/lookup_command.h"
 #include "win32/live_region.h"
 #include "win32/message_font.h"
@@ -56,33 +55,6 @@ HFONT MakeFont(const pavrel::FontStyle& style, UINT dpi) {
   return CreateFontW(-Scale(style.pixels, dpi), 0, 0, 0, FW_NORMAL, style.italic, FALSE, FALSE,
                      GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                      DEFAULT_PITCH | FF_DONTCARE, L"SimSun");
-}
-
-// While another program has the clipboard open, a copy is read again this often, this many times.
-constexpr UINT kClipboardRetryMilliseconds = 50;
-constexpr int kClipboardTries = 20;
-constexpr UINT_PTR kClipboardRetryTimer = 1;
-
-// Reads the character that the clipboard asks to look up into `character`: nothing when it holds
-// no text, or a copy that a password manager marks as one that clipboard monitors leave alone.
-// The text is read in place, no further than its first units. False, with nothing read, while
-// another program has the clipboard open.
-bool ReadCopiedCharacter(HWND owner, std::optional<char32_t>& character) {
-  static const UINT secret =
-      RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
-  if (!OpenClipboard(owner)) return false;
-  character.reset();
-  const HANDLE data =
-      IsClipboardFormatAvailable(secret) ? nullptr : GetClipboardData(CF_UNICODETEXT);
-  if (const auto* units =
-          data != nullptr ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr) {
-    const std::size_t limit =
-        std::min(GlobalSize(data) / sizeof(wchar_t), pavrel::kCopiedTextBytes / sizeof(wchar_t));
-    character = pavrel::CopiedCharacter(std::wstring_view(units, wcsnlen(units, limit)));
-    GlobalUnlock(data);
-  }
-  CloseClipboard();
-  return true;
 }
 
 // The window's size around the layout's client area at `dpi`, its result label `result_height`
@@ -200,15 +172,9 @@ LRESULT Form1::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
                     GET_Y_LPARAM(lParam));
       return 0;
     case WM_CLIPBOARDUPDATE:
-      // A newer copy: the tries start again, for it.
-      clipboard_tries_ = 0;
-      OnClipboardUpdate();
-      return 0;
     case WM_TIMER:
-      if (wParam != kClipboardRetryTimer) break;
-      KillTimer(hwnd, kClipboardRetryTimer);
-      OnClipboardUpdate();
-      return 0;
+      if (clipboard_.HandleMessage(hwnd, message, wParam)) return 0;
+      break;
     case WM_DPICHANGED:
       OnDpiChanged(hwnd, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
@@ -330,7 +296,7 @@ void Form1::ChooseMenuItem(pavrel::MenuItemIndex item) {
 }
 
 bool Form1::IsOn(pavrel::MenuItemIndex item) const {
-  return item == pavrel::kAllCodesItem ? all_codes_ : follow_clipboard_;
+  return item == pavrel::kAllCodesItem ? all_codes_ : clipboard_.following();
 }
 
 void Form1::SetAllCodes(bool on) {
@@ -340,34 +306,16 @@ void Form1::SetAllCodes(bool on) {
   FitResult();
 }
 
-// Windows tells the window of each change only while it follows the clipboard.
 void Form1::SetFollowClipboard(bool on) {
-  if (on == follow_clipboard_) return;
-  follow_clipboard_ =
-      on ? AddClipboardFormatListener(hwnd_) : !RemoveClipboardFormatListener(hwnd_);
+  clipboard_.Follow(hwnd_, on);
   CheckMenuItem(GetSystemMenu(hwnd_, FALSE), kFollowClipboardCommand,
-                MF_BYCOMMAND | (follow_clipboard_ ? MF_CHECKED : MF_UNCHECKED));
+                MF_BYCOMMAND | (clipboard_.following() ? MF_CHECKED : MF_UNCHECKED));
 }
 
-// Looks the copied character up as Enter would, leaving the keyboard where the user copied. While
-// another program has the clipboard open (other clipboard listeners read the same copy), it tries
-// again shortly, from a timer, so that the window does not wait.
-// A copy already read (Windows may tell of one twice) is not looked up again.
-void Form1::OnClipboardUpdate() {
-  if (!follow_clipboard_) return;
-  const DWORD sequence = GetClipboardSequenceNumber();
-  if (sequence != 0 && sequence == read_sequence_) return;
-  std::optional<char32_t> character;
-  if (!ReadCopiedCharacter(hwnd_, character)) {
-    if (++clipboard_tries_ < kClipboardTries) {
-      SetTimer(hwnd_, kClipboardRetryTimer, kClipboardRetryMilliseconds, nullptr);
-    }
-    return;
-  }
-  read_sequence_ = sequence;
-  if (!character) return;
+// Looks the copied character up as Enter would, leaving the keyboard where the user copied.
+void Form1::LookUpCopied(char32_t character) {
   try {
-    SetWindowTextW(text1_, ToUtf16(std::u32string_view(&*character, 1)).c_str());
+    SetWindowTextW(text1_, ToUtf16(std::u32string_view(&character, 1)).c_str());
     message_shown_ = false;
     Lookup();
     // The table is there again: the open box that says it is missing is out of date.

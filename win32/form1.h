@@ -17,6 +17,7 @@
 
 #include "lookup/form_layout.h"
 #include "lookup/window_operations.h"
+#include "win32/clipboard_follower.h"
 #include "win32/window_icons.h"
 
 // Control identifiers: a control's index in pavrel::kControls, plus 101. Command1 is the
@@ -69,7 +70,7 @@ class Form1 : public pavrel::WindowOperations {
   void OnContextMenu(HWND hwnd, HWND control, int x, int y);
   void ChooseMenuItem(pavrel::MenuItemIndex item);
   bool IsOn(pavrel::MenuItemIndex item) const;
-  void OnClipboardUpdate();
+  void LookUpCopied(char32_t character);
   void CloseMessageBox();
 
   void Lookup();
@@ -88,13 +89,11 @@ class Form1 : public pavrel::WindowOperations {
   HFONT fonts_[std::size(pavrel::kFonts)] = {};  // by pavrel::FontRole
   WindowIcons icons_;                            // the title bar's and the taskbar's, for dpi_
   std::wstring result_;                          // Label3's caption, also the tooltip's text
-  bool result_set_ = false;        // set by SetResultText: the lookup changed the caption
-  bool follow_clipboard_ = false;  // the window listens to the clipboard
-  bool all_codes_ = false;         // Label3 grows to show the whole record
-  bool message_open_ = false;      // the message box is open
-  bool message_shown_ = false;     // set by ShowMessage: the lookup failed
-  int clipboard_tries_ = 0;        // reads of the newest copy that found the clipboard open
-  DWORD read_sequence_ = 0;        // the clipboard's sequence number at the last copy read
+  bool result_set_ = false;     // set by SetResultText: the lookup changed the caption
+  bool all_codes_ = false;      // Label3 grows to show the whole record
+  bool message_open_ = false;   // the message box is open
+  bool message_shown_ = false;  // set by ShowMessage: the lookup failed
+  ClipboardFollower clipboard_{[this](char32_t character) { LookUpCopied(character); }};
 };
 
 // Dispatches one message of the thread's queue as the program's message loop does: keys that a
