@@ -94,18 +94,6 @@ void PlaceWindow(HWND hwnd, const RECT& screen, bool move) {
   SetWindowPlacement(hwnd, &placement);
 }
 
-// Finds the message box that ShowMessage opened over `owner`, a dialog of this thread.
-BOOL CALLBACK FindOwnedBox(HWND hwnd, LPARAM found) {
-  auto& box = *reinterpret_cast<std::pair<HWND, HWND>*>(found);
-  wchar_t class_name[8] = {};
-  GetClassNameW(hwnd, class_name, 8);
-  if (std::wstring_view(class_name) != L"#32770" || GetWindow(hwnd, GW_OWNER) != box.first) {
-    return TRUE;
-  }
-  box.second = hwnd;
-  return FALSE;
-}
-
 }  // namespace
 
 Form1::~Form1() {
@@ -319,16 +307,10 @@ void Form1::LookUpCopied(char32_t character) {
     message_shown_ = false;
     Lookup();
     // The table is there again: the open box that says it is missing is out of date.
-    if (!message_shown_ && message_open_) CloseMessageBox();
+    if (!message_shown_) message_box_.Close();
   } catch (const std::bad_alloc&) {
     // Out of memory, before the query box changed or in its rule: the window goes on as before.
   }
-}
-
-void Form1::CloseMessageBox() {
-  std::pair<HWND, HWND> box{hwnd_, nullptr};
-  EnumThreadWindows(GetCurrentThreadId(), FindOwnedBox, reinterpret_cast<LPARAM>(&box));
-  if (box.second != nullptr) SendMessageW(box.second, WM_COMMAND, IDOK, 0);
 }
 
 // Moved to a monitor with another DPI: the same layout at the new scale, in the rectangle that
@@ -480,10 +462,8 @@ void Form1::SetQuerySelection(int start, int length) {
 void Form1::ShowMessage(const std::u32string& text) {
   message_shown_ = true;
   // One box at a time: lookups of copied characters while it is open add nothing to it.
-  if (message_open_) return;
-  message_open_ = true;
-  MessageBoxW(hwnd_, ToUtf16(text).c_str(), FromUtf8(pavrel::kApplicationTitle).c_str(), MB_OK);
-  message_open_ = false;
+  if (message_box_.open()) return;
+  message_box_.Show(hwnd_, ToUtf16(text), FromUtf8(pavrel::kApplicationTitle));
 }
 
 void DispatchFormMessage(HWND form, MSG& message) {

@@ -18,6 +18,7 @@
 #include "lookup/form_layout.h"
 #include "lookup/window_operations.h"
 #include "win32/clipboard_follower.h"
+#include "win32/closable_message_box.h"
 #include "win32/window_icons.h"
 
 // Control identifiers: a control's index in pavrel::kControls, plus 101. Command1 is the
@@ -71,7 +72,6 @@ class Form1 : public pavrel::WindowOperations {
   void ChooseMenuItem(pavrel::MenuItemIndex item);
   bool IsOn(pavrel::MenuItemIndex item) const;
   void LookUpCopied(char32_t character);
-  void CloseMessageBox();
 
   void Lookup();
   void SetFonts();
@@ -89,10 +89,10 @@ class Form1 : public pavrel::WindowOperations {
   HFONT fonts_[std::size(pavrel::kFonts)] = {};  // by pavrel::FontRole
   WindowIcons icons_;                            // the title bar's and the taskbar's, for dpi_
   std::wstring result_;                          // Label3's caption, also the tooltip's text
-  bool result_set_ = false;     // set by SetResultText: the lookup changed the caption
-  bool all_codes_ = false;      // Label3 grows to show the whole record
-  bool message_open_ = false;   // the message box is open
-  bool message_shown_ = false;  // set by ShowMessage: the lookup failed
+  bool result_set_ = false;         // set by SetResultText: the lookup changed the caption
+  bool all_codes_ = false;          // Label3 grows to show the whole record
+  bool message_shown_ = false;      // set by ShowMessage: the lookup failed
+  ClosableMessageBox message_box_;  // what ShowMessage opened
   ClipboardFollower clipboard_{[this](char32_t character) { LookUpCopied(character); }};
 };
 
