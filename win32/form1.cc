@@ -3,14 +3,13 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include <algorithm>
 #include <iterator>
 #include <new>
 #include <utility>
 
 #include "lookup/lookup_command.h"
+#include "win32/form_geometry.h"
 #include "win32/live_region.h"
-#include "win32/message_font.h"
 #include "win32/query_box_filter.h"
 #include "win32/saved_choices.h"
 #include "win32/text_conversion.h"
@@ -19,10 +18,6 @@
 namespace {
 
 constexpr int kIconId = 1;  // in pavrel.rc
-
-// A caption, a system menu and a minimize box; no maximize box and no sizing border, since the
-// layout is fixed.
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 // A control of the description as a native control: its class, styles and extended styles.
 struct NativeControl {
@@ -44,54 +39,6 @@ NativeControl NativeControlFor(pavrel::ControlIndex index) {
   // SS_NOTIFY lets the result label take the mouse, so that its tooltip can show.
   const DWORD notify = index == pavrel::kResultLabel ? SS_NOTIFY : 0;
   return {WC_STATICW, kVisible | SS_LEFT | SS_NOPREFIX | notify, 0};
-}
-
-int Scale(int pixels, UINT dpi) { return MulDiv(pixels, static_cast<int>(dpi), 96); }
-
-// The window's own font is the system's message font; the Song face is SimSun (宋体), scaled
-// from 96 dpi to `dpi`.
-HFONT MakeFont(const pavrel::FontStyle& style, UINT dpi) {
-  if (!style.song) return CreateMessageFont(dpi);
-  return CreateFontW(-Scale(style.pixels, dpi), 0, 0, 0, FW_NORMAL, style.italic, FALSE, FALSE,
-                     GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_DONTCARE, L"SimSun");
-}
-
-// The window's size around the layout's client area at `dpi`, its result label `result_height`
-// pixels high at 96 dpi (0: as described).
-SIZE WindowSizeFor(UINT dpi, int result_height) {
-  RECT frame{0, 0, Scale(pavrel::kClientWidth, dpi),
-             Scale(pavrel::GrownClientHeight(result_height), dpi)};
-  AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi);
-  return {frame.right - frame.left, frame.bottom - frame.top};
-}
-
-// Moves and sizes the window, as SetWindowPos does. A minimized window gets the rectangle for
-// when it is restored, which SetWindowPos leaves as it was; that one is in work area coordinates.
-void PlaceWindow(HWND hwnd, const RECT& screen, bool move) {
-  if (!IsIconic(hwnd)) {
-    SetWindowPos(hwnd, nullptr, screen.left, screen.top, screen.right - screen.left,
-                 screen.bottom - screen.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE | (move ? 0 : SWP_NOMOVE));
-    return;
-  }
-  WINDOWPLACEMENT placement{};
-  placement.length = sizeof(placement);
-  GetWindowPlacement(hwnd, &placement);
-  RECT& normal = placement.rcNormalPosition;
-  if (move) {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
-    GetMonitorInfoW(MonitorFromRect(&screen, MONITOR_DEFAULTTONEAREST), &monitor);
-    normal = screen;
-    OffsetRect(&normal, monitor.rcMonitor.left - monitor.rcWork.left,
-               monitor.rcMonitor.top - monitor.rcWork.top);
-  } else {
-    normal.right = normal.left + screen.right - screen.left;
-    normal.bottom = normal.top + screen.bottom - screen.top;
-  }
-  placement.showCmd = SW_SHOWMINNOACTIVE;
-  SetWindowPlacement(hwnd, &placement);
 }
 
 }  // namespace
@@ -118,7 +65,7 @@ HWND Form1::Create(HINSTANCE instance, int show) {
   window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   window_class.lpszClassName = class_name.c_str();
   RegisterClassExW(&window_class);  // fails harmlessly when a second window registers it again
-  if (CreateWindowExW(0, class_name.c_str(), FromUtf8(pavrel::kFormCaption).c_str(), kWindowStyle,
+  if (CreateWindowExW(0, class_name.c_str(), FromUtf8(pavrel::kFormCaption).c_str(), kFormStyle,
                       CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance,
                       this) == nullptr) {
     return nullptr;
@@ -347,33 +294,14 @@ void Form1::SetFonts() {
 }
 
 // Label3's height at 96 dpi for the window at `dpi`: 0 (as described), or, while every code is
-// shown, as tall as the record needs in the window font for `dpi`, up to what the monitor's work
-// area can hold.
+// shown, as tall as the record needs in the window font for `dpi`.
 int Form1::ResultHeightFor(UINT dpi) const {
   if (!all_codes_) return 0;
-  // Measured as the static control wraps its text.
-  RECT text{0, 0, Scale(pavrel::kControls[pavrel::kResultLabel].box.width, dpi), 0};
-  const HFONT font =
-      dpi == dpi_ ? nullptr : MakeFont(pavrel::FontOf(pavrel::FontRole::kWindow), dpi);
-  const HDC dc = GetDC(label3_);
-  const HGDIOBJ old_font = SelectObject(
-      dc, font != nullptr ? font : fonts_[static_cast<int>(pavrel::FontRole::kWindow)]);
-  DrawTextW(dc, result_.c_str(), -1, &text,
-            DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
-  SelectObject(dc, old_font);
-  ReleaseDC(label3_, dc);
-  if (font != nullptr) DeleteObject(font);
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof(monitor);
-  GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor);
-  RECT frame{};
-  AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi);
-  // Rounded down, so that the client area scaled back to `dpi` is no taller than the room.
-  const int room = (monitor.rcWork.bottom - monitor.rcWork.top - (frame.bottom - frame.top)) * 96 /
-                       static_cast<int>(dpi) -
-                   pavrel::kClientHeight;
-  const int height = (text.bottom * 96 + static_cast<int>(dpi) - 1) / static_cast<int>(dpi);
-  return std::min(height, pavrel::kControls[pavrel::kResultLabel].box.height + room);
+  if (dpi == dpi_) return WholeRecordHeight(label3_, result_, WindowFont(), dpi);
+  const HFONT font = MakeFont(pavrel::FontOf(pavrel::FontRole::kWindow), dpi);
+  const int height = WholeRecordHeight(label3_, result_, font, dpi);
+  DeleteObject(font);
+  return height;
 }
 
 // Sizes the window and places the controls for dpi_.
@@ -393,7 +321,7 @@ void Form1::FitResult() {
 
 // The tooltip takes the window's font and wraps a long record.
 void Form1::FitTooltip() {
-  const HFONT font = fonts_[static_cast<int>(pavrel::FontRole::kWindow)];
+  const HFONT font = WindowFont();
   SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, MulDiv(400, static_cast<int>(dpi_), 96));
 }

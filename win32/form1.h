@@ -75,6 +75,7 @@ class Form1 : public pavrel::WindowOperations {
 
   void Lookup();
   void SetFonts();
+  HFONT WindowFont() const { return fonts_[static_cast<int>(pavrel::FontRole::kWindow)]; }
   int ResultHeightFor(UINT dpi) const;
   void FitResult();
   void FitTooltip();
