@@ -289,7 +289,7 @@ void Form1::SetFonts() {
                  TRUE);
   }
   FitResult();
-  if (tooltip_ != nullptr) FitTooltip();
+  tooltip_.Fit(WindowFont(), dpi_);
   for (const HFONT font : old_fonts) DeleteObject(font);
 }
 
@@ -319,13 +319,6 @@ void Form1::FitResult() {
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-// The tooltip takes the window's font and wraps a long record.
-void Form1::FitTooltip() {
-  const HFONT font = WindowFont();
-  SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, MulDiv(400, static_cast<int>(dpi_), 96));
-}
-
 // Runs one lookup, and tells screen readers once of the caption it leaves, however often it set
 // it on the way (to 无法查询 for each record that did not match). A lookup that runs while this
 // one waits in its message box has its own announcement.
@@ -342,30 +335,8 @@ void Form1::SetResultText(const std::u32string& text) {
   result_ = ToUtf16(text);
   SetWindowTextW(label3_, result_.c_str());
   if (all_codes_) FitResult();
-  ShowRecordAsTooltip();
+  tooltip_.Show(label3_, result_, WindowFont(), dpi_);
   result_set_ = true;
-}
-
-// Label3 cuts a long record off at its edge; its tooltip shows the whole of it. The tooltip is
-// made at the first result, after start-up: Wine does not make a window topmost while it owns a
-// popup.
-void Form1::ShowRecordAsTooltip() {
-  TTTOOLINFOW tool{};
-  tool.cbSize = sizeof(tool);
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = hwnd_;
-  tool.uId = reinterpret_cast<UINT_PTR>(label3_);
-  tool.lpszText = result_.data();
-  if (tooltip_ == nullptr) {
-    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0, hwnd_, nullptr,
-                               nullptr, nullptr);
-    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    FitTooltip();
-  }
-  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-  // A tip that is open over the label is drawn again, with the new record.
-  SendMessageW(tooltip_, TTM_UPDATE, 0, 0);
 }
 
 // SetFocus would activate an inactive window, taking the keyboard from the program where the user

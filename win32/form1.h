@@ -19,6 +19,7 @@
 #include "lookup/window_operations.h"
 #include "win32/clipboard_follower.h"
 #include "win32/closable_message_box.h"
+#include "win32/record_tooltip.h"
 #include "win32/window_icons.h"
 
 // Control identifiers: a control's index in pavrel::kControls, plus 101. Command1 is the
@@ -78,16 +79,14 @@ class Form1 : public pavrel::WindowOperations {
   HFONT WindowFont() const { return fonts_[static_cast<int>(pavrel::FontRole::kWindow)]; }
   int ResultHeightFor(UINT dpi) const;
   void FitResult();
-  void FitTooltip();
-  void ShowRecordAsTooltip();
 
   HWND hwnd_ = nullptr;
   HWND text1_ = nullptr;
   HWND label3_ = nullptr;
-  HWND tooltip_ = nullptr;     // shows Label3's whole record
   HWND last_focus_ = nullptr;  // the control to give the focus back to on reactivation
   UINT dpi_ = 96;              // the scale of the layout
   HFONT fonts_[std::size(pavrel::kFonts)] = {};  // by pavrel::FontRole
+  RecordTooltip tooltip_;                        // shows Label3's whole record
   WindowIcons icons_;                            // the title bar's and the taskbar's, for dpi_
   std::wstring result_;                          // Label3's caption, also the tooltip's text
   bool result_set_ = false;         // set by SetResultText: the lookup changed the caption
