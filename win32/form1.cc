@@ -151,14 +151,9 @@ BOOL Form1::OnCreate(HWND hwnd, LPCREATESTRUCT create) {
   MakePoliteLiveRegion(label3_);  // screen readers speak each result
   dpi_ = GetDpiForWindow(hwnd);
   icons_.Load(hwnd, kIconId, dpi_);
-  const HMENU system_menu = GetSystemMenu(hwnd, FALSE);
-  AppendMenuW(system_menu, MF_SEPARATOR, 0, nullptr);
-  for (int item = 0; item < static_cast<int>(std::size(pavrel::kMenuItems)); ++item) {
-    AppendMenuW(system_menu, MF_STRING, MenuCommand(item),
-                FromUtf8(pavrel::kMenuItems[item].text).c_str());
-  }
+  AddModesToSystemMenu(hwnd);
   all_codes_ = SavedChoice(pavrel::kAllCodesItem);
-  CheckMenuItem(system_menu, kAllCodesCommand, all_codes_ ? MF_CHECKED : MF_UNCHECKED);
+  CheckModeItem(hwnd, pavrel::kAllCodesItem, all_codes_);
   SetFonts();
   SetFollowClipboard(SavedChoice(pavrel::kFollowClipboardItem));
   return TRUE;
@@ -188,11 +183,7 @@ void Form1::OnNcDestroy(HWND hwnd) {
 }
 
 void Form1::OnSysCommand(HWND hwnd, UINT command, int x, int y) {
-  for (int item = 0; item < static_cast<int>(std::size(pavrel::kMenuItems)); ++item) {
-    if ((command & 0xFFF0) == MenuCommand(item)) {
-      return ChooseMenuItem(static_cast<pavrel::MenuItemIndex>(item));
-    }
-  }
+  if (const auto item = ModeOfCommand(command)) return ChooseMenuItem(*item);
   FORWARD_WM_SYSCOMMAND(hwnd, command, x, y, DefWindowProcW);
 }
 
@@ -211,16 +202,9 @@ void Form1::OnContextMenu(HWND hwnd, HWND control, int x, int y) {
     FORWARD_WM_CONTEXTMENU(hwnd, control, x, y, DefWindowProcW);
     return;
   }
-  const HMENU menu = CreatePopupMenu();
-  for (int item = 0; item < static_cast<int>(std::size(pavrel::kMenuItems)); ++item) {
-    const UINT checked = IsOn(static_cast<pavrel::MenuItemIndex>(item)) ? MF_CHECKED : 0;
-    AppendMenuW(menu, MF_STRING | checked, MenuCommand(item),
-                FromUtf8(pavrel::kMenuItems[item].text).c_str());
+  if (const auto item = ChooseMode(hwnd, at, [this](auto item) { return IsOn(item); })) {
+    ChooseMenuItem(*item);
   }
-  const UINT command =
-      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd, nullptr);
-  DestroyMenu(menu);
-  if (command != 0) OnSysCommand(hwnd, command, 0, 0);
 }
 
 // A mode switched from a menu is remembered at once.
@@ -236,15 +220,13 @@ bool Form1::IsOn(pavrel::MenuItemIndex item) const {
 
 void Form1::SetAllCodes(bool on) {
   all_codes_ = on;
-  CheckMenuItem(GetSystemMenu(hwnd_, FALSE), kAllCodesCommand,
-                MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+  CheckModeItem(hwnd_, pavrel::kAllCodesItem, on);
   FitResult();
 }
 
 void Form1::SetFollowClipboard(bool on) {
   clipboard_.Follow(hwnd_, on);
-  CheckMenuItem(GetSystemMenu(hwnd_, FALSE), kFollowClipboardCommand,
-                MF_BYCOMMAND | (clipboard_.following() ? MF_CHECKED : MF_UNCHECKED));
+  CheckModeItem(hwnd_, pavrel::kFollowClipboardItem, clipboard_.following());
 }
 
 // Looks the copied character up as Enter would, leaving the keyboard where the user copied.

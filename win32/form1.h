@@ -19,6 +19,7 @@
 #include "lookup/window_operations.h"
 #include "win32/clipboard_follower.h"
 #include "win32/closable_message_box.h"
+#include "win32/mode_menus.h"
 #include "win32/record_tooltip.h"
 #include "win32/window_icons.h"
 
@@ -28,12 +29,6 @@ constexpr int ControlId(int index) { return 101 + index; }
 constexpr int kText1Id = ControlId(pavrel::kQueryBox);
 constexpr int kLabel3Id = ControlId(pavrel::kResultLabel);
 constexpr int kCommand1Id = ControlId(pavrel::kQueryButton);
-
-// The command of a menu item of pavrel::kMenuItems, the same in the right-click menu and the
-// system menu (where an SC_ code's low four bits are the system's).
-constexpr UINT MenuCommand(int item) { return 0x0010 * (item + 1); }
-constexpr UINT kFollowClipboardCommand = MenuCommand(pavrel::kFollowClipboardItem);
-constexpr UINT kAllCodesCommand = MenuCommand(pavrel::kAllCodesItem);
 
 class Form1 : public pavrel::WindowOperations {
  public:
