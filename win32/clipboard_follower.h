@@ -25,8 +25,9 @@ class ClipboardFollower {
   void Follow(HWND window, bool on);
   bool following() const { return following_; }
 
-  // Takes the messages of `window` that belong to following: WM_CLIPBOARDUPDATE and the retry
-  // timer's WM_TIMER. False for any other message, which is left to the window.
+  // Takes the messages of `window` that belong to following: WM_CLIPBOARDUPDATE and WM_TIMER of
+  // the retry timer, the window's timer 1. False for any other message, which is left to the
+  // window.
   bool HandleMessage(HWND window, UINT message, WPARAM wParam);
 
  private:

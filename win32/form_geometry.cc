@@ -43,8 +43,8 @@ int WholeRecordHeight(HWND label, const std::wstring& record, HFONT font, UINT d
   return std::min(height, described.height + room);
 }
 
-// A minimized window gets the rectangle for when it is restored, which SetWindowPos leaves as it
-// was; that one is in work area coordinates.
+// SetWindowPos leaves a minimized window's rectangle for when it is restored as it was; that one
+// is in work area coordinates.
 void PlaceWindow(HWND hwnd, const RECT& screen, bool move) {
   if (!IsIconic(hwnd)) {
     SetWindowPos(hwnd, nullptr, screen.left, screen.top, screen.right - screen.left,

@@ -28,8 +28,8 @@ SIZE WindowSizeFor(UINT dpi, int result_height);
 // `dpi`, up to what the work area of its window's monitor can hold.
 int WholeRecordHeight(HWND label, const std::wstring& record, HFONT font, UINT dpi);
 
-// Moves and sizes the window to `screen`, or only sizes it unless `move`, as SetWindowPos does,
-// also while it is minimized.
+// Gives the window the size of `screen`, and its place too when `move`, as SetWindowPos does; a
+// minimized window gets them for when it is restored.
 void PlaceWindow(HWND hwnd, const RECT& screen, bool move);
 
 #endif  // PAVREL_WIN32_FORM_GEOMETRY_H_
