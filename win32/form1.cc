@@ -3,15 +3,13 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include <algorithm>
 #include <iterator>
 #include <new>
 #include <utility>
 
-#include "lookup/copied_text.h"
 #include "lookup/lookup_command.h"
+#include "win32/form_geometry.h"
 #include "win32/live_region.h"
-#include "win32/message_font.h"
 #include "win32/query_box_filter.h"
 #include "win32/saved_choices.h"
 #include "win32/text_conversion.h"
@@ -20,10 +18,6 @@
 namespace {
 
 constexpr int kIconId = 1;  // in pavrel.rc
-
-// A caption, a system menu and a minimize box; no maximize box and no sizing border, since the
-// layout is fixed.
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 // A control of the description as a native control: its class, styles and extended styles.
 struct NativeControl {
@@ -45,93 +39,6 @@ NativeControl NativeControlFor(pavrel::ControlIndex index) {
   // SS_NOTIFY lets the result label take the mouse, so that its tooltip can show.
   const DWORD notify = index == pavrel::kResultLabel ? SS_NOTIFY : 0;
   return {WC_STATICW, kVisible | SS_LEFT | SS_NOPREFIX | notify, 0};
-}
-
-int Scale(int pixels, UINT dpi) { return MulDiv(pixels, static_cast<int>(dpi), 96); }
-
-// The window's own font is the system's message font; the Song face is SimSun (宋体), scaled
-// from 96 dpi to `dpi`.
-HFONT MakeFont(const pavrel::FontStyle& style, UINT dpi) {
-  if (!style.song) return CreateMessageFont(dpi);
-  return CreateFontW(-Scale(style.pixels, dpi), 0, 0, 0, FW_NORMAL, style.italic, FALSE, FALSE,
-                     GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_DONTCARE, L"SimSun");
-}
-
-// While another program has the clipboard open, a copy is read again this often, this many times.
-constexpr UINT kClipboardRetryMilliseconds = 50;
-constexpr int kClipboardTries = 20;
-constexpr UINT_PTR kClipboardRetryTimer = 1;
-
-// Reads the character that the clipboard asks to look up into `character`: nothing when it holds
-// no text, or a copy that a password manager marks as one that clipboard monitors leave alone.
-// The text is read in place, no further than its first units. False, with nothing read, while
-// another program has the clipboard open.
-bool ReadCopiedCharacter(HWND owner, std::optional<char32_t>& character) {
-  static const UINT secret =
-      RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
-  if (!OpenClipboard(owner)) return false;
-  character.reset();
-  const HANDLE data =
-      IsClipboardFormatAvailable(secret) ? nullptr : GetClipboardData(CF_UNICODETEXT);
-  if (const auto* units =
-          data != nullptr ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr) {
-    const std::size_t limit =
-        std::min(GlobalSize(data) / sizeof(wchar_t), pavrel::kCopiedTextBytes / sizeof(wchar_t));
-    character = pavrel::CopiedCharacter(std::wstring_view(units, wcsnlen(units, limit)));
-    GlobalUnlock(data);
-  }
-  CloseClipboard();
-  return true;
-}
-
-// The window's size around the layout's client area at `dpi`, its result label `result_height`
-// pixels high at 96 dpi (0: as described).
-SIZE WindowSizeFor(UINT dpi, int result_height) {
-  RECT frame{0, 0, Scale(pavrel::kClientWidth, dpi),
-             Scale(pavrel::GrownClientHeight(result_height), dpi)};
-  AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi);
-  return {frame.right - frame.left, frame.bottom - frame.top};
-}
-
-// Moves and sizes the window, as SetWindowPos does. A minimized window gets the rectangle for
-// when it is restored, which SetWindowPos leaves as it was; that one is in work area coordinates.
-void PlaceWindow(HWND hwnd, const RECT& screen, bool move) {
-  if (!IsIconic(hwnd)) {
-    SetWindowPos(hwnd, nullptr, screen.left, screen.top, screen.right - screen.left,
-                 screen.bottom - screen.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE | (move ? 0 : SWP_NOMOVE));
-    return;
-  }
-  WINDOWPLACEMENT placement{};
-  placement.length = sizeof(placement);
-  GetWindowPlacement(hwnd, &placement);
-  RECT& normal = placement.rcNormalPosition;
-  if (move) {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
-    GetMonitorInfoW(MonitorFromRect(&screen, MONITOR_DEFAULTTONEAREST), &monitor);
-    normal = screen;
-    OffsetRect(&normal, monitor.rcMonitor.left - monitor.rcWork.left,
-               monitor.rcMonitor.top - monitor.rcWork.top);
-  } else {
-    normal.right = normal.left + screen.right - screen.left;
-    normal.bottom = normal.top + screen.bottom - screen.top;
-  }
-  placement.showCmd = SW_SHOWMINNOACTIVE;
-  SetWindowPlacement(hwnd, &placement);
-}
-
-// Finds the message box that ShowMessage opened over `owner`, a dialog of this thread.
-BOOL CALLBACK FindOwnedBox(HWND hwnd, LPARAM found) {
-  auto& box = *reinterpret_cast<std::pair<HWND, HWND>*>(found);
-  wchar_t class_name[8] = {};
-  GetClassNameW(hwnd, class_name, 8);
-  if (std::wstring_view(class_name) != L"#32770" || GetWindow(hwnd, GW_OWNER) != box.first) {
-    return TRUE;
-  }
-  box.second = hwnd;
-  return FALSE;
 }
 
 }  // namespace
@@ -158,7 +65,7 @@ HWND Form1::Create(HINSTANCE instance, int show) {
   window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   window_class.lpszClassName = class_name.c_str();
   RegisterClassExW(&window_class);  // fails harmlessly when a second window registers it again
-  if (CreateWindowExW(0, class_name.c_str(), FromUtf8(pavrel::kFormCaption).c_str(), kWindowStyle,
+  if (CreateWindowExW(0, class_name.c_str(), FromUtf8(pavrel::kFormCaption).c_str(), kFormStyle,
                       CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance,
                       this) == nullptr) {
     return nullptr;
@@ -200,15 +107,9 @@ LRESULT Form1::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
                     GET_Y_LPARAM(lParam));
       return 0;
     case WM_CLIPBOARDUPDATE:
-      // A newer copy: the tries start again, for it.
-      clipboard_tries_ = 0;
-      OnClipboardUpdate();
-      return 0;
     case WM_TIMER:
-      if (wParam != kClipboardRetryTimer) break;
-      KillTimer(hwnd, kClipboardRetryTimer);
-      OnClipboardUpdate();
-      return 0;
+      if (clipboard_.HandleMessage(hwnd, message, wParam)) return 0;
+      break;
     case WM_DPICHANGED:
       OnDpiChanged(hwnd, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
@@ -250,14 +151,9 @@ BOOL Form1::OnCreate(HWND hwnd, LPCREATESTRUCT create) {
   MakePoliteLiveRegion(label3_);  // screen readers speak each result
   dpi_ = GetDpiForWindow(hwnd);
   icons_.Load(hwnd, kIconId, dpi_);
-  const HMENU system_menu = GetSystemMenu(hwnd, FALSE);
-  AppendMenuW(system_menu, MF_SEPARATOR, 0, nullptr);
-  for (int item = 0; item < static_cast<int>(std::size(pavrel::kMenuItems)); ++item) {
-    AppendMenuW(system_menu, MF_STRING, MenuCommand(item),
-                FromUtf8(pavrel::kMenuItems[item].text).c_str());
-  }
+  AddModesToSystemMenu(hwnd);
   all_codes_ = SavedChoice(pavrel::kAllCodesItem);
-  CheckMenuItem(system_menu, kAllCodesCommand, all_codes_ ? MF_CHECKED : MF_UNCHECKED);
+  CheckModeItem(hwnd, pavrel::kAllCodesItem, all_codes_);
   SetFonts();
   SetFollowClipboard(SavedChoice(pavrel::kFollowClipboardItem));
   return TRUE;
@@ -287,11 +183,7 @@ void Form1::OnNcDestroy(HWND hwnd) {
 }
 
 void Form1::OnSysCommand(HWND hwnd, UINT command, int x, int y) {
-  for (int item = 0; item < static_cast<int>(std::size(pavrel::kMenuItems)); ++item) {
-    if ((command & 0xFFF0) == MenuCommand(item)) {
-      return ChooseMenuItem(static_cast<pavrel::MenuItemIndex>(item));
-    }
-  }
+  if (const auto item = ModeOfCommand(command)) return ChooseMenuItem(*item);
   FORWARD_WM_SYSCOMMAND(hwnd, command, x, y, DefWindowProcW);
 }
 
@@ -310,16 +202,9 @@ void Form1::OnContextMenu(HWND hwnd, HWND control, int x, int y) {
     FORWARD_WM_CONTEXTMENU(hwnd, control, x, y, DefWindowProcW);
     return;
   }
-  const HMENU menu = CreatePopupMenu();
-  for (int item = 0; item < static_cast<int>(std::size(pavrel::kMenuItems)); ++item) {
-    const UINT checked = IsOn(static_cast<pavrel::MenuItemIndex>(item)) ? MF_CHECKED : 0;
-    AppendMenuW(menu, MF_STRING | checked, MenuCommand(item),
-                FromUtf8(pavrel::kMenuItems[item].text).c_str());
+  if (const auto item = ChooseMode(hwnd, at, [this](auto item) { return IsOn(item); })) {
+    ChooseMenuItem(*item);
   }
-  const UINT command =
-      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd, nullptr);
-  DestroyMenu(menu);
-  if (command != 0) OnSysCommand(hwnd, command, 0, 0);
 }
 
 // A mode switched from a menu is remembered at once.
@@ -330,57 +215,31 @@ void Form1::ChooseMenuItem(pavrel::MenuItemIndex item) {
 }
 
 bool Form1::IsOn(pavrel::MenuItemIndex item) const {
-  return item == pavrel::kAllCodesItem ? all_codes_ : follow_clipboard_;
+  return item == pavrel::kAllCodesItem ? all_codes_ : clipboard_.following();
 }
 
 void Form1::SetAllCodes(bool on) {
   all_codes_ = on;
-  CheckMenuItem(GetSystemMenu(hwnd_, FALSE), kAllCodesCommand,
-                MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+  CheckModeItem(hwnd_, pavrel::kAllCodesItem, on);
   FitResult();
 }
 
-// Windows tells the window of each change only while it follows the clipboard.
 void Form1::SetFollowClipboard(bool on) {
-  if (on == follow_clipboard_) return;
-  follow_clipboard_ =
-      on ? AddClipboardFormatListener(hwnd_) : !RemoveClipboardFormatListener(hwnd_);
-  CheckMenuItem(GetSystemMenu(hwnd_, FALSE), kFollowClipboardCommand,
-                MF_BYCOMMAND | (follow_clipboard_ ? MF_CHECKED : MF_UNCHECKED));
+  clipboard_.Follow(hwnd_, on);
+  CheckModeItem(hwnd_, pavrel::kFollowClipboardItem, clipboard_.following());
 }
 
-// Looks the copied character up as Enter would, leaving the keyboard where the user copied. While
-// another program has the clipboard open (other clipboard listeners read the same copy), it tries
-// again shortly, from a timer, so that the window does not wait.
-// A copy already read (Windows may tell of one twice) is not looked up again.
-void Form1::OnClipboardUpdate() {
-  if (!follow_clipboard_) return;
-  const DWORD sequence = GetClipboardSequenceNumber();
-  if (sequence != 0 && sequence == read_sequence_) return;
-  std::optional<char32_t> character;
-  if (!ReadCopiedCharacter(hwnd_, character)) {
-    if (++clipboard_tries_ < kClipboardTries) {
-      SetTimer(hwnd_, kClipboardRetryTimer, kClipboardRetryMilliseconds, nullptr);
-    }
-    return;
-  }
-  read_sequence_ = sequence;
-  if (!character) return;
+// Looks the copied character up as Enter would, leaving the keyboard where the user copied.
+void Form1::LookUpCopied(char32_t character) {
   try {
-    SetWindowTextW(text1_, ToUtf16(std::u32string_view(&*character, 1)).c_str());
+    SetWindowTextW(text1_, ToUtf16(std::u32string_view(&character, 1)).c_str());
     message_shown_ = false;
     Lookup();
     // The table is there again: the open box that says it is missing is out of date.
-    if (!message_shown_ && message_open_) CloseMessageBox();
+    if (!message_shown_) message_box_.Close();
   } catch (const std::bad_alloc&) {
     // Out of memory, before the query box changed or in its rule: the window goes on as before.
   }
-}
-
-void Form1::CloseMessageBox() {
-  std::pair<HWND, HWND> box{hwnd_, nullptr};
-  EnumThreadWindows(GetCurrentThreadId(), FindOwnedBox, reinterpret_cast<LPARAM>(&box));
-  if (box.second != nullptr) SendMessageW(box.second, WM_COMMAND, IDOK, 0);
 }
 
 // Moved to a monitor with another DPI: the same layout at the new scale, in the rectangle that
@@ -412,38 +271,19 @@ void Form1::SetFonts() {
                  TRUE);
   }
   FitResult();
-  if (tooltip_ != nullptr) FitTooltip();
+  tooltip_.Fit(WindowFont(), dpi_);
   for (const HFONT font : old_fonts) DeleteObject(font);
 }
 
 // Label3's height at 96 dpi for the window at `dpi`: 0 (as described), or, while every code is
-// shown, as tall as the record needs in the window font for `dpi`, up to what the monitor's work
-// area can hold.
+// shown, as tall as the record needs in the window font for `dpi`.
 int Form1::ResultHeightFor(UINT dpi) const {
   if (!all_codes_) return 0;
-  // Measured as the static control wraps its text.
-  RECT text{0, 0, Scale(pavrel::kControls[pavrel::kResultLabel].box.width, dpi), 0};
-  const HFONT font =
-      dpi == dpi_ ? nullptr : MakeFont(pavrel::FontOf(pavrel::FontRole::kWindow), dpi);
-  const HDC dc = GetDC(label3_);
-  const HGDIOBJ old_font = SelectObject(
-      dc, font != nullptr ? font : fonts_[static_cast<int>(pavrel::FontRole::kWindow)]);
-  DrawTextW(dc, result_.c_str(), -1, &text,
-            DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
-  SelectObject(dc, old_font);
-  ReleaseDC(label3_, dc);
-  if (font != nullptr) DeleteObject(font);
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof(monitor);
-  GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor);
-  RECT frame{};
-  AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi);
-  // Rounded down, so that the client area scaled back to `dpi` is no taller than the room.
-  const int room = (monitor.rcWork.bottom - monitor.rcWork.top - (frame.bottom - frame.top)) * 96 /
-                       static_cast<int>(dpi) -
-                   pavrel::kClientHeight;
-  const int height = (text.bottom * 96 + static_cast<int>(dpi) - 1) / static_cast<int>(dpi);
-  return std::min(height, pavrel::kControls[pavrel::kResultLabel].box.height + room);
+  if (dpi == dpi_) return WholeRecordHeight(label3_, result_, WindowFont(), dpi);
+  const HFONT font = MakeFont(pavrel::FontOf(pavrel::FontRole::kWindow), dpi);
+  const int height = WholeRecordHeight(label3_, result_, font, dpi);
+  DeleteObject(font);
+  return height;
 }
 
 // Sizes the window and places the controls for dpi_.
@@ -459,13 +299,6 @@ void Form1::FitResult() {
   }
   // Under Wine, what a control moved into the window's new part did not reach the screen.
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-}
-
-// The tooltip takes the window's font and wraps a long record.
-void Form1::FitTooltip() {
-  const HFONT font = fonts_[static_cast<int>(pavrel::FontRole::kWindow)];
-  SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, MulDiv(400, static_cast<int>(dpi_), 96));
 }
 
 // Runs one lookup, and tells screen readers once of the caption it leaves, however often it set
@@ -484,30 +317,8 @@ void Form1::SetResultText(const std::u32string& text) {
   result_ = ToUtf16(text);
   SetWindowTextW(label3_, result_.c_str());
   if (all_codes_) FitResult();
-  ShowRecordAsTooltip();
+  tooltip_.Show(label3_, result_, WindowFont(), dpi_);
   result_set_ = true;
-}
-
-// Label3 cuts a long record off at its edge; its tooltip shows the whole of it. The tooltip is
-// made at the first result, after start-up: Wine does not make a window topmost while it owns a
-// popup.
-void Form1::ShowRecordAsTooltip() {
-  TTTOOLINFOW tool{};
-  tool.cbSize = sizeof(tool);
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = hwnd_;
-  tool.uId = reinterpret_cast<UINT_PTR>(label3_);
-  tool.lpszText = result_.data();
-  if (tooltip_ == nullptr) {
-    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0, hwnd_, nullptr,
-                               nullptr, nullptr);
-    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    FitTooltip();
-  }
-  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-  // A tip that is open over the label is drawn again, with the new record.
-  SendMessageW(tooltip_, TTM_UPDATE, 0, 0);
 }
 
 // SetFocus would activate an inactive window, taking the keyboard from the program where the user
@@ -532,10 +343,8 @@ void Form1::SetQuerySelection(int start, int length) {
 void Form1::ShowMessage(const std::u32string& text) {
   message_shown_ = true;
   // One box at a time: lookups of copied characters while it is open add nothing to it.
-  if (message_open_) return;
-  message_open_ = true;
-  MessageBoxW(hwnd_, ToUtf16(text).c_str(), FromUtf8(pavrel::kApplicationTitle).c_str(), MB_OK);
-  message_open_ = false;
+  if (message_box_.open()) return;
+  message_box_.Show(hwnd_, ToUtf16(text), FromUtf8(pavrel::kApplicationTitle));
 }
 
 void DispatchFormMessage(HWND form, MSG& message) {

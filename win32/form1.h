@@ -17,6 +17,10 @@
 
 #include "lookup/form_layout.h"
 #include "lookup/window_operations.h"
+#include "win32/clipboard_follower.h"
+#include "win32/closable_message_box.h"
+#include "win32/mode_menus.h"
+#include "win32/record_tooltip.h"
 #include "win32/window_icons.h"
 
 // Control identifiers: a control's index in pavrel::kControls, plus 101. Command1 is the
@@ -25,12 +29,6 @@ constexpr int ControlId(int index) { return 101 + index; }
 constexpr int kText1Id = ControlId(pavrel::kQueryBox);
 constexpr int kLabel3Id = ControlId(pavrel::kResultLabel);
 constexpr int kCommand1Id = ControlId(pavrel::kQueryButton);
-
-// The command of a menu item of pavrel::kMenuItems, the same in the right-click menu and the
-// system menu (where an SC_ code's low four bits are the system's).
-constexpr UINT MenuCommand(int item) { return 0x0010 * (item + 1); }
-constexpr UINT kFollowClipboardCommand = MenuCommand(pavrel::kFollowClipboardItem);
-constexpr UINT kAllCodesCommand = MenuCommand(pavrel::kAllCodesItem);
 
 class Form1 : public pavrel::WindowOperations {
  public:
@@ -69,32 +67,28 @@ class Form1 : public pavrel::WindowOperations {
   void OnContextMenu(HWND hwnd, HWND control, int x, int y);
   void ChooseMenuItem(pavrel::MenuItemIndex item);
   bool IsOn(pavrel::MenuItemIndex item) const;
-  void OnClipboardUpdate();
-  void CloseMessageBox();
+  void LookUpCopied(char32_t character);
 
   void Lookup();
   void SetFonts();
+  HFONT WindowFont() const { return fonts_[static_cast<int>(pavrel::FontRole::kWindow)]; }
   int ResultHeightFor(UINT dpi) const;
   void FitResult();
-  void FitTooltip();
-  void ShowRecordAsTooltip();
 
   HWND hwnd_ = nullptr;
   HWND text1_ = nullptr;
   HWND label3_ = nullptr;
-  HWND tooltip_ = nullptr;     // shows Label3's whole record
   HWND last_focus_ = nullptr;  // the control to give the focus back to on reactivation
   UINT dpi_ = 96;              // the scale of the layout
   HFONT fonts_[std::size(pavrel::kFonts)] = {};  // by pavrel::FontRole
+  RecordTooltip tooltip_;                        // shows Label3's whole record
   WindowIcons icons_;                            // the title bar's and the taskbar's, for dpi_
   std::wstring result_;                          // Label3's caption, also the tooltip's text
-  bool result_set_ = false;        // set by SetResultText: the lookup changed the caption
-  bool follow_clipboard_ = false;  // the window listens to the clipboard
-  bool all_codes_ = false;         // Label3 grows to show the whole record
-  bool message_open_ = false;      // the message box is open
-  bool message_shown_ = false;     // set by ShowMessage: the lookup failed
-  int clipboard_tries_ = 0;        // reads of the newest copy that found the clipboard open
-  DWORD read_sequence_ = 0;        // the clipboard's sequence number at the last copy read
+  bool result_set_ = false;         // set by SetResultText: the lookup changed the caption
+  bool all_codes_ = false;          // Label3 grows to show the whole record
+  bool message_shown_ = false;      // set by ShowMessage: the lookup failed
+  ClosableMessageBox message_box_;  // what ShowMessage opened
+  ClipboardFollower clipboard_{[this](char32_t character) { LookUpCopied(character); }};
 };
 
 // Dispatches one message of the thread's queue as the program's message loop does: keys that a
