@@ -175,6 +175,7 @@ int main(int argc, char** argv) {
       RegisterTable(quoted, WriteWubiLikeTable(scratch.path() / quoted, records, true));
     }
     for (const auto& [name, encoding] : {std::pair{"wubi_10m_utf8", BenchEncoding::kUtf8},
+                                         {"wubi_10m_utf16", BenchEncoding::kUtf16},
                                          {"wubi_10m_gb18030", BenchEncoding::kGb18030}}) {
       RegisterTable(name, WriteWubiLikeTable(scratch.path() / name, 10'000'000, false, encoding));
     }

@@ -35,7 +35,7 @@ BenchTable WriteWubiLikeTable(const std::filesystem::path& folder, std::int64_t 
         four_bytes ? extension_a(random) : DecodeCp936(std::string{lead, trail})[0];
     four_bytes = encoding == BenchEncoding::kGb18030 && !four_bytes;
     std::string record;
-    if (encoding == BenchEncoding::kUtf8) {
+    if (encoding == BenchEncoding::kUtf8 || encoding == BenchEncoding::kUtf16) {
       EncodeUtf8Char(key, record);
     } else {
       EncodeGb18030(key, record);
@@ -44,10 +44,18 @@ BenchTable WriteWubiLikeTable(const std::filesystem::path& folder, std::int64_t 
       record += ' ';
       record.append(code, length);
     }
-    out << (quoted ? "\"" + record + "\"\r\n" : record + "\r\n");
+    record = quoted ? "\"" + record + "\"\r\n" : record + "\r\n";
+    if (encoding == BenchEncoding::kUtf16) {
+      std::string utf16;  // every character of these tables lies in the Basic Multilingual Plane
+      const std::u32string text = *DecodeUtf8(record);
+      for (const char32_t c : text) utf16 += {char(c & 0xFF), char(c >> 8)};
+      record = utf16;
+    }
+    out << record;
     return std::u32string(1, key);
   };
   if (encoding == BenchEncoding::kUtf8) out << "\xEF\xBB\xBF";
+  if (encoding == BenchEncoding::kUtf16) out << "\xFF\xFE";
   table.first_key = write_record(static_cast<char>(0xB0), static_cast<char>(0xA1));
   for (std::int64_t i = 2; i < records; ++i) {
     write_record(static_cast<char>(row(random)), static_cast<char>(column(random)));

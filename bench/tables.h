@@ -19,9 +19,10 @@ struct BenchTable {
   std::u32string first_key, last_key, missing_key;
 };
 
-// The encodings of a generated table: code page 936; the same records in UTF-8 with a byte order
-// mark; code page 936 with every other key a four-byte GB18030 character of CJK Extension A.
-enum class BenchEncoding { kCp936, kUtf8, kGb18030 };
+// The encodings of a generated table: code page 936; the same records in UTF-8, or in UTF-16
+// little-endian, with a byte order mark; code page 936 with every other key a four-byte GB18030
+// character of CJK Extension A.
+enum class BenchEncoding { kCp936, kUtf8, kUtf16, kGb18030 };
 
 // Writes `folder`/data.txt with `records` Wubi-like records: a GB2312 character, a space, one to
 // four of its codes (the 1- to 4-letter prefixes of one code), CR LF. With `quoted`, each record
