@@ -139,17 +139,16 @@ std::size_t RecordFile::ReadFile(char* into, std::size_t room) {
 // Converts the next piece of a UTF-16 table into the buffer, reading more of it first when less
 // than a surrogate pair is waiting.
 void RecordFile::ConvertUtf16() {
-  std::vector<char>& bytes = utf16_bytes_;
-  if (bytes.size() - utf16_begin_ < 4 && unread_size_ > 0) {
-    bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(utf16_begin_));
+  char* const bytes = utf16_bytes_.data();
+  if (utf16_end_ - utf16_begin_ < 4 && unread_size_ > 0) {
+    std::memmove(bytes, bytes + utf16_begin_, utf16_end_ - utf16_begin_);
+    utf16_end_ -= utf16_begin_;
     utf16_begin_ = 0;
-    const std::size_t waiting = bytes.size();
-    bytes.resize(kBufferSize + 1);
-    bytes.resize(waiting + ReadFile(bytes.data() + waiting, kBufferSize - waiting));
+    utf16_end_ += ReadFile(bytes + utf16_end_, kBufferSize - utf16_end_);
   }
-  const auto* const in = reinterpret_cast<const unsigned char*>(bytes.data()) + utf16_begin_;
   const Utf16Conversion done =
-      ConvertUtf16ToUtf8(in, bytes.size() - utf16_begin_, utf16_ == ByteOrderMark::kUtf16Be,
+      ConvertUtf16ToUtf8(reinterpret_cast<const unsigned char*>(bytes) + utf16_begin_,
+                         utf16_end_ - utf16_begin_, utf16_ == ByteOrderMark::kUtf16Be,
                          unread_size_ == 0, buffer_.data() + end_, kBufferSize - end_);
   utf16_begin_ += done.read;
   end_ += done.written;
@@ -165,7 +164,10 @@ void RecordFile::ReadByteOrderMark() {
   decode_ = DecoderOf(encoding_);
   if (mark.kind == ByteOrderMark::kUtf16Le || mark.kind == ByteOrderMark::kUtf16Be) {
     utf16_ = mark.kind;
-    utf16_bytes_.assign(buffer_.data() + pos_, buffer_.data() + end_);
+    utf16_bytes_.resize(kBufferSize + 1);
+    std::memcpy(utf16_bytes_.data(), buffer_.data() + pos_, end_ - pos_);
+    utf16_begin_ = 0;
+    utf16_end_ = end_ - pos_;
     end_ = pos_;
   }
 }
@@ -324,8 +326,7 @@ bool RecordFile::HeldByWriter() {
 void RecordFile::Close() {
   stream_.reset();
   unread_size_ = 0;
-  utf16_bytes_.clear();
-  utf16_begin_ = 0;
+  utf16_begin_ = utf16_end_ = 0;
   pos_ = end_ = 0;
 }
 

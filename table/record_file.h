@@ -103,7 +103,7 @@ class RecordFile {
     void operator()(std::FILE* stream) const { std::fclose(stream); }
   };
 
-  bool MoreToRead() const { return unread_size_ > 0 || utf16_begin_ < utf16_bytes_.size(); }
+  bool MoreToRead() const { return unread_size_ > 0 || utf16_begin_ < utf16_end_; }
   std::size_t Fill(std::size_t wanted);
   std::size_t ReadFile(char* into, std::size_t room);
   void ConvertUtf16();
@@ -129,10 +129,10 @@ class RecordFile {
   TableEncoding encoding_ = TableEncoding::kGb18030;
   bool decided_ = false;
   CharDecoder decode_ = nullptr;
-  // A UTF-16 table's bytes read but not yet converted into buffer_, from utf16_begin_ to their end.
+  // A UTF-16 table's bytes read but not yet converted into buffer_: [utf16_begin_, utf16_end_).
   ByteOrderMark::Kind utf16_ = ByteOrderMark::kNone;
   std::vector<char> utf16_bytes_;
-  std::size_t utf16_begin_ = 0;
+  std::size_t utf16_begin_ = 0, utf16_end_ = 0;
 };
 
 // The reader's operations as free functions, in the words of the lookup command.
