@@ -7,19 +7,9 @@ namespace pavrel {
 
 namespace {
 
-int StatusOf(TableFailure failure) {
-  switch (failure) {
-    case TableFailure::kNotRegularFile:
-      return kTableNotAFileStatus;
-    case TableFailure::kUnreadable:
-      return kTableUnreadableStatus;
-    case TableFailure::kBusy:
-      return kTableBusyStatus;
-    case TableFailure::kMissing:
-      break;
-  }
-  return kTableMissingStatus;
-}
+// The statuses 3 to 6 follow the reasons' order.
+int StatusOf(TableFailure failure) { return kTableMissingStatus + static_cast<int>(failure); }
+static_assert(kTableBusyStatus == kTableMissingStatus + static_cast<int>(TableFailure::kBusy));
 
 }  // namespace
 
