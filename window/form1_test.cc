@@ -11,6 +11,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -317,6 +318,21 @@ TEST_F(Form1Test, ShowsEveryCodeOnRequestAndRemembersTheChoice) {
   Open();
   ContextMenu(button(), "显示全部编码(&A)");
   EXPECT_TRUE(std::filesystem::is_fifo(file.fileName().toStdString()));
+  // Nor is a choice saved, or the window held up, while a FIFO, a folder or another process
+  // holds the place of the lock that QSettings writes under.
+  file.remove();
+  const QByteArray lock = QFile::encodeName(file.fileName() + ".lock");
+  QLockFile held(lock);
+  const std::function<bool()> kLocks[] = {[&] { return mkfifo(lock, 0600) == 0; },
+                                          [&] { return mkdir(lock, 0700) == 0; },
+                                          [&] { return held.lock(); }};
+  for (const auto& lock_taken : kLocks) {
+    ASSERT_TRUE(lock_taken());
+    ContextMenu(button(), "显示全部编码(&A)");
+    EXPECT_FALSE(file.exists());
+    held.unlock();
+    std::filesystem::remove(lock.toStdString());
+  }
 }
 
 // Under a Chinese locale Qt's own texts are Chinese, from the translations Debian packages.
