@@ -234,13 +234,15 @@ TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
   free(xcb_get_selection_owner_reply(silent, xcb_get_selection_owner(silent, clipboard->atom), 0));
   free(clipboard);
   Copy(" \u3000\u00a0“𠀀中");  // the first character that is not a space or punctuation
+  const QByteArray one_request(xcb_get_maximum_request_length(silent) * 4, '\0');
   xcb_disconnect(silent);
-  // No text, a secret (its mark ending in NUL, after many other targets), and a huge copy whose
-  // character comes after what is read: ignored.
+  // No text, a secret (after many other targets, its mark ending in more NULs than one X request
+  // holds, so that it comes in increments), and a huge copy whose character comes after what is
+  // read: ignored.
   auto* secret = new QMimeData;
   secret->setText("字");
   for (int i = 0; i < 1100; ++i) secret->setData(QString("x-pavrel-%1").arg(i), {});
-  secret->setData("x-kde-passwordManagerHint", QByteArray("secret\0", 7));
+  secret->setData("x-kde-passwordManagerHint", "secret" + one_request);
   Copy({}, secret);
   Copy("\xff\xfe\x00\x01\xe5\xad\x97");
   Copy(QByteArray(8 << 20, ' ') + "字");

@@ -21,7 +21,7 @@ struct PropertyValue {
   bool whole = false;
 };
 
-// One read of the selection: a connection, a hidden window whose property receives the owner's
+// One read of the selection: a connection, a hidden window whose properties receive the owner's
 // answers, and a time limit that every wait shares. Once a wait fails, every later step fails.
 class SelectionRead {
  public:
@@ -34,8 +34,8 @@ class SelectionRead {
     xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, screen->root_visual, XCB_CW_EVENT_MASK, &events);
     clipboard_ = Atom("CLIPBOARD");
-    property_ = Atom("PAVREL_CLIPBOARD");
-    failed_ = property_ == XCB_NONE;
+    incr_ = Atom("INCR");
+    failed_ = incr_ == XCB_NONE;
   }
   ~SelectionRead() { xcb_disconnect(connection_); }
   SelectionRead(const SelectionRead&) = delete;
@@ -51,9 +51,21 @@ class SelectionRead {
     return reply != nullptr ? reply->atom : XCB_NONE;
   }
 
-  // Asks the owner for `target`; true when it answered with it in the property.
+  // The owner's answer to `target`, sent at once or in increments, read no further than `bytes`:
+  // nothing, and not whole, when it refuses or does not answer in time.
+  PropertyValue Answer(xcb_atom_t target, std::size_t bytes) {
+    if (!Convert(target)) return {};
+    const PropertyValue answer = Property(bytes);
+    return answer.type == incr_ ? Increments(bytes) : answer;
+  }
+
+ private:
+  // Asks the owner for `target`; true when it answered with it in the property. Each target has
+  // a property of its own, named after it, so that the rest of an answer left unread (in
+  // increments) cannot be taken for the next.
   bool Convert(xcb_atom_t target) {
     if (failed_) return false;
+    property_ = target;
     // The answer to an earlier request, should its owner send it again, is not read as this one.
     xcb_delete_property(connection_, window_, property_);
     xcb_convert_selection(connection_, window_, clipboard_, target, property_, XCB_CURRENT_TIME);
@@ -110,7 +122,6 @@ class SelectionRead {
     return answer;
   }
 
- private:
   // Handles events until `match` accepts one; fails at the deadline, when told to stop or when
   // the connection breaks. Returns whether one was accepted.
   template <typename Match>
@@ -133,7 +144,8 @@ class SelectionRead {
   Clock::time_point deadline_;
   const std::function<bool()>& stop_;
   xcb_window_t window_ = XCB_NONE;
-  xcb_atom_t clipboard_ = XCB_NONE, property_ = XCB_NONE;
+  xcb_atom_t clipboard_ = XCB_NONE, incr_ = XCB_NONE;
+  xcb_atom_t property_ = XCB_NONE;  // where the answer being read arrives
   bool failed_ = true;
 };
 
@@ -144,13 +156,8 @@ constexpr std::size_t kTargetsBytes = 65536 * sizeof(xcb_atom_t);
 // when the list cannot be read whole, so that a mark it may hold cannot be told.
 std::optional<std::vector<xcb_atom_t>> ReadTargets(SelectionRead& read) {
   std::vector<xcb_atom_t> targets;
-  if (!read.Convert(read.Atom("TARGETS"))) return targets;
-  PropertyValue list = read.Property(kTargetsBytes);
-  if (list.type == read.Atom("INCR")) {
-    list = read.Increments(kTargetsBytes);
-  } else if (list.type != XCB_ATOM_ATOM) {
-    return targets;
-  }
+  const PropertyValue list = read.Answer(read.Atom("TARGETS"), kTargetsBytes);
+  if (list.type != XCB_ATOM_ATOM) return targets;
   if (!list.whole) return std::nullopt;
   targets.resize(list.bytes.size() / sizeof(xcb_atom_t));
   std::copy(list.bytes.begin(), list.bytes.begin() + targets.size() * sizeof(xcb_atom_t),
@@ -158,7 +165,10 @@ std::optional<std::vector<xcb_atom_t>> ReadTargets(SelectionRead& read) {
   return targets;
 }
 
-// Whether a password manager's hint says secret: owners end it in many ways (a closing NUL, a
+// As much of a password manager's hint as is read: far more than "secret".
+constexpr std::size_t kHintBytes = 64;
+
+// Whether a password manager's hint says secret: owners end it in many ways (closing NULs, a
 // newline), none of which makes the copy less secret.
 bool SaysSecret(std::string hint) {
   while (!hint.empty() &&
@@ -180,17 +190,13 @@ std::optional<std::string> ReadClipboardBeginning(std::size_t bytes,
   const std::optional<std::vector<xcb_atom_t>> targets = ReadTargets(read);
   if (!targets) return std::nullopt;
   if (std::find(targets->begin(), targets->end(), hint) != targets->end()) {
-    // A mark that cannot be read counts as secret.
-    if (!read.Convert(hint) || SaysSecret(read.Property(64).bytes)) return std::nullopt;
+    // A mark that cannot be read, whole or as far as it could say secret, counts as secret.
+    const PropertyValue mark = read.Answer(hint, kHintBytes);
+    if ((!mark.whole && mark.bytes.size() < kHintBytes) || SaysSecret(mark.bytes)) {
+      return std::nullopt;
+    }
   }
-  if (!read.Convert(utf8_string)) return std::nullopt;
-  PropertyValue answer = read.Property(bytes);
-  if (answer.type == read.Atom("INCR")) {
-    answer = read.Increments(bytes);
-  } else if (answer.type != utf8_string) {
-    return std::nullopt;
-  }
-  const std::string& text = answer.bytes;
-  if (read.failed() && text.empty()) return std::nullopt;
-  return text;
+  const PropertyValue answer = read.Answer(utf8_string, bytes);
+  if (answer.type != utf8_string || (read.failed() && answer.bytes.empty())) return std::nullopt;
+  return answer.bytes;
 }

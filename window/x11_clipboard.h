@@ -13,7 +13,8 @@
 // the owner offers no such text, marks the copy secret (the target x-kde-passwordManagerHint with
 // the value "secret", as password managers set it, or a value that cannot be read), lists its
 // targets so that they cannot be read whole, has not answered within `timeout`, or once `stop`
-// returns true. A large copy sent in increments (INCR) is read no further than `bytes`.
+// returns true. A large answer sent in increments (INCR), the text or the mark, is read no
+// further than needed.
 std::optional<std::string> ReadClipboardBeginning(std::size_t bytes,
                                                   std::chrono::milliseconds timeout,
                                                   const std::function<bool()>& stop);
