@@ -125,9 +125,10 @@ class Form1Test : public testing::Test {
     }
   }
 
-  // Copies `bytes` as UTF8_STRING in another X client, or the mime data in this one, and waits
+  // Copies `bytes` as `target` in another X client, or the mime data in this one, and waits
   // until the window has read the copy, or only seen it when it does not follow.
-  void Copy(const QByteArray& bytes, QMimeData* data = nullptr, bool read_by_window = true) {
+  void Copy(const QByteArray& bytes, const QString& target = "UTF8_STRING",
+            bool read_by_window = true, QMimeData* data = nullptr) {
     QSignalSpy read(read_by_window ? static_cast<QObject*>(form_->findChild<CopiedTextReader*>())
                                    : QApplication::clipboard(),
                     read_by_window ? SIGNAL(characterRead(QString)) : SIGNAL(dataChanged()));
@@ -136,13 +137,14 @@ class Form1Test : public testing::Test {
       QApplication::clipboard()->setMimeData(data);
     } else {
       xclip.setStandardOutputFile(QProcess::nullDevice());  // xclip stays to serve the text
-      xclip.start("xclip", {"-selection", "clipboard"});
+      xclip.start("xclip", {"-selection", "clipboard", "-t", target});
       xclip.write(bytes);
       xclip.closeWriteChannel();
       EXPECT_TRUE(xclip.waitForFinished());
     }
     EXPECT_TRUE(read.wait(5000)) << bytes.left(20).toStdString();
   }
+  void Copy(QMimeData* data) { Copy({}, {}, true, data); }
 
   // Right-clicks `widget`, chooses `choice` in the menu that opens and returns its items.
   QStringList ContextMenu(QWidget* widget, const QString& choice = {}) {
@@ -222,6 +224,11 @@ TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
   const QString other_id = X("xdotool", {"search", "--sync", "--name", "^other$"});
   X("xdotool", {"windowactivate", "--sync", other_id});
   EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() == nullptr; }));
+  // Text offered only as text/plain, read as UTF-8, or as text/plain;charset=utf-8.
+  Copy("“中”", "text/plain");
+  EXPECT_EQ(Text1()->text(), "中");
+  Copy("\n字", "text/plain;charset=utf-8");
+  EXPECT_EQ(Text1()->text(), "字");
   // An owner that never answers holds up neither the window nor the next copy.
   xcb_connection_t* silent = xcb_connect(nullptr, nullptr);
   const xcb_window_t owner = xcb_generate_id(silent);
@@ -243,7 +250,7 @@ TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
   secret->setText("字");
   for (int i = 0; i < 1100; ++i) secret->setData(QString("x-pavrel-%1").arg(i), {});
   secret->setData("x-kde-passwordManagerHint", "secret" + one_request);
-  Copy({}, secret);
+  Copy(secret);
   Copy("\xff\xfe\x00\x01\xe5\xad\x97");
   Copy(QByteArray(8 << 20, ' ') + "字");
   EXPECT_EQ(Text1()->selectedText(), "𠀀")
@@ -283,7 +290,7 @@ TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
   EXPECT_FALSE(ContextMenu(Text1()).contains("跟随剪贴板(&F)"));
   EXPECT_EQ(ContextMenu(form_->findChild<QWidget*>("Label4"), "跟随剪贴板(&F)"),
             QStringList({"跟随剪贴板(&F) (checked)", "显示全部编码(&A)"}));
-  Copy("中", nullptr, false);
+  Copy("中", "UTF8_STRING", false);
   EXPECT_EQ(Text1()->text(), "国");
 }
 

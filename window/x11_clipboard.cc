@@ -4,6 +4,7 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -185,18 +186,29 @@ std::optional<std::string> ReadClipboardBeginning(std::size_t bytes,
                                                   const std::function<bool()>& stop) {
   SelectionRead read(Clock::now() + timeout, stop);
   if (read.failed()) return std::nullopt;
-  const xcb_atom_t utf8_string = read.Atom("UTF8_STRING");
-  const xcb_atom_t hint = read.Atom("x-kde-passwordManagerHint");
   const std::optional<std::vector<xcb_atom_t>> targets = ReadTargets(read);
   if (!targets) return std::nullopt;
-  if (std::find(targets->begin(), targets->end(), hint) != targets->end()) {
+  const auto offered = [&targets](xcb_atom_t target) {
+    return std::find(targets->begin(), targets->end(), target) != targets->end();
+  };
+  if (const xcb_atom_t hint = read.Atom("x-kde-passwordManagerHint"); offered(hint)) {
     // A mark that cannot be read, whole or as far as it could say secret, counts as secret.
     const PropertyValue mark = read.Answer(hint, kHintBytes);
     if ((!mark.whole && mark.bytes.size() < kHintBytes) || SaysSecret(mark.bytes)) {
       return std::nullopt;
     }
   }
-  const PropertyValue answer = read.Answer(utf8_string, bytes);
-  if (answer.type != utf8_string || (read.failed() && answer.bytes.empty())) return std::nullopt;
+  // The text, best first: some programs offer only the MIME types. Plain text/plain names no
+  // encoding and is read as UTF-8, as today's desktops write it; text in another encoding is
+  // seldom valid UTF-8, and invalid UTF-8 looks nothing up (lookup/copied_text.h). An owner that
+  // lists none of them may still give UTF8_STRING.
+  const std::array<xcb_atom_t, 3> texts = {
+      read.Atom("UTF8_STRING"), read.Atom("text/plain;charset=utf-8"), read.Atom("text/plain")};
+  const auto listed = std::find_if(texts.begin(), texts.end(), offered);
+  const PropertyValue answer = read.Answer(listed != texts.end() ? *listed : texts[0], bytes);
+  if (std::find(texts.begin(), texts.end(), answer.type) == texts.end() ||
+      (read.failed() && answer.bytes.empty())) {
+    return std::nullopt;
+  }
   return answer.bytes;
 }
