@@ -51,9 +51,8 @@ void QueryBox::keyPressEvent(QKeyEvent* event) {
   pasteCopied(selection ? QClipboard::Selection : QClipboard::Clipboard);
 }
 
-// The line edit's own menu, whose Paste goes by the rule. Qt names its actions only in later
-// versions; the one that pastes is the one it connects to paste(), by name or, in later
-// versions, by pointer.
+// The line edit's own menu, whose Paste goes by the rule. Qt 6.4 names none of its actions: the
+// one that pastes is the one connected to paste(), by signature there, by pointer in later Qt.
 void QueryBox::contextMenuEvent(QContextMenuEvent* event) {
   QMenu* menu = createStandardContextMenu();
   for (QAction* action : menu->actions()) {

@@ -1,9 +1,9 @@
 // The query box: a line edit that holds one character by the shared rule (lookup/query_box.h).
 // Text pasted or dropped into it comes from a copy, so it brings the character that the
-// copied-text rule picks (lookup/copied_text.h), as that copy would while the window follows the
-// clipboard: “字” brings 字, 《红楼梦》 红, a copied line after its line break its character, and
-// text without one brings nothing. Typing and an input method's text go by the one-character
-// rule alone.
+// copied-text rule picks (lookup/copied_text.h), as the copy would while the window follows the
+// clipboard: “字” brings 字, 《红楼梦》 红, a line copied with the line break before it its first
+// character, and text without such a character brings nothing. Typing and an input method's text
+// go by the one-character rule alone.
 
 #ifndef PAVREL_WINDOW_QUERY_BOX_H_
 #define PAVREL_WINDOW_QUERY_BOX_H_

@@ -56,8 +56,9 @@ bool Refuse(const QString& path, const char* why) {
 // Whether QSettings may open the file, which may be a link to one kept elsewhere. Otherwise the
 // choices stay off and nothing is written.
 bool SettingsFileUsable() {
-  return Sane(SettingsPath(), true) ||
-         Refuse(SettingsPath(),
+  const QString path = SettingsPath();
+  return Sane(path, true) ||
+         Refuse(path,
                 " is not a regular file of at most 1 MiB: the menu's choices are neither read nor "
                 "saved\n");
 }
