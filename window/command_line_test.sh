@@ -2,8 +2,9 @@
 # Without a display, the program ($1, version $2) answers --help and --version on standard output
 # with status 0, even before other arguments, and fails when it cannot write them. A bad option,
 # the first argument that is not an option, or any after --, gets status 2 and standard error.
-# --lookup answers from data.txt here: the record (0), 无法查询 (1), or the message for a missing
-# table (3) or a folder (4); an answer that cannot be written gets 7.
+# --lookup answers from data.txt here: the record (0), on a terminal with its control characters
+# written out, 无法查询 (1), or the message for a missing table (3) or a folder (4); an answer
+# that cannot be written gets 7.
 set -uo pipefail
 unset DISPLAY WAYLAND_DISPLAY
 pavrel=$1 dir=$(mktemp -d)
@@ -35,6 +36,13 @@ Try 'pavrel --help' for more information." --lookup $'\xED\xA0\x80'  # a surroga
 check 1 '无法查询' '' --lookup 的
 "$pavrel" --lookup 的 >/dev/full 2>/dev/null
 [ $? -eq 7 ] || { echo "pavrel --lookup 的 >/dev/full: not status 7" >&2; exit 1; }
+# A record's control characters reach a pipe as they are, and a terminal written out, so that a
+# table cannot retitle (ESC ] 0 ;) or clear (ESC [ 2 J) the terminal it is read on.
+printf '\xEF\xBB\xBF字 a\x1B]0;t\x07\x1B[2J\x7F\xC2\x9B\tb\r\n' >data.txt
+check 0 $'字 a\x1B]0;t\x07\x1B[2J\x7F\xC2\x9B\tb' '' --lookup 字
+out=$(script -qec "$(printf %q "$pavrel") --lookup 字" /dev/null </dev/null | tr -d '\r')
+[ "$out" = $'字 a\\x1B]0;t\\x07\\x1B[2J\\x7F\\x9B\tb' ] ||
+  { echo "pavrel --lookup 字 on a terminal: $(printf %q "$out")" >&2; exit 1; }
 rm data.txt
 check 3 '' '当前目录下缺少 data.txt 文件！' --lookup 的
 mkdir data.txt

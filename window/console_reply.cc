@@ -1,6 +1,9 @@
 #include "window/console_reply.h"
 
+#include <unistd.h>
+
 #include <QString>
+#include <cstdio>
 #include <iostream>
 
 #include "lookup/console_lookup.h"
@@ -11,14 +14,34 @@ std::string Utf8(const std::u32string& text) {
   return QString::fromStdU32String(text).toStdString();
 }
 
-// The record or 无法查询 on standard output, or the table's message on standard error.
+// The record as a terminal shows it: each control character written out, ESC as \x1B, so that a
+// table cannot command the terminal it is read on (ESC ] 0 ; retitles it, ESC [ 2 J clears it,
+// CR writes over the line) and the reader sees what the table holds. A tab stays, spacing the
+// record as in the window.
+std::u32string ShownOnTerminal(const std::u32string& record) {
+  std::u32string shown;
+  for (const char32_t c : record) {
+    if ((c < U' ' && c != U'\t') || (c >= 0x7F && c < 0xA0)) {
+      char escape[5];
+      std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned>(c));
+      shown.append(escape, escape + 4);
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
+// The record or 无法查询 on standard output, or the table's message on standard error. A pipe or
+// a file gets the record's bytes as they are.
 int ReplyToLookup(const std::u32string& query) {
   const pavrel::ConsoleAnswer answer = pavrel::LookUpInConsole(query);
   if (answer.message) {
     std::cerr << Utf8(answer.text) << '\n';
     return answer.status;
   }
-  if (std::cout << Utf8(answer.text) << '\n' << std::flush) return answer.status;
+  const std::u32string& shown = isatty(STDOUT_FILENO) ? ShownOnTerminal(answer.text) : answer.text;
+  if (std::cout << Utf8(shown) << '\n' << std::flush) return answer.status;
   std::cerr << "pavrel: could not write to standard output\n";
   return pavrel::kOutputErrorStatus;
 }

@@ -23,12 +23,15 @@ QString AsQString(std::optional<char32_t> character) {
 QString CharacterFromQtClipboard() {
   const QMimeData* data = QGuiApplication::clipboard()->mimeData();
   if (data == nullptr || data->data("x-kde-passwordManagerHint") == "secret") return {};
-  const QString text = data->text().left(pavrel::kCopiedTextBytes / 2);
-  return AsQString(
-      pavrel::CopiedCharacter(std::u16string_view(QStringView(text).utf16(), text.size())));
+  return CharacterToLookUp(data->text());
 }
 
 }  // namespace
+
+QString CharacterToLookUp(const QString& copied) {
+  const QStringView text = QStringView(copied).left(pavrel::kCopiedTextBytes / 2);
+  return AsQString(pavrel::CopiedCharacter(std::u16string_view(text.utf16(), text.size())));
+}
 
 CopiedTextReader::CopiedTextReader(QObject* parent) : QObject(parent) {}
 

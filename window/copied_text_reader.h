@@ -12,6 +12,10 @@
 #include <mutex>
 #include <thread>
 
+// The character that copied text asks to look up (lookup/copied_text.h), from its first 4 KiB as
+// a copy is read; an empty string for none.
+QString CharacterToLookUp(const QString& copied);
+
 class CopiedTextReader : public QObject {
   Q_OBJECT
 

@@ -17,7 +17,7 @@
 #include "lookup/lookup_command.h"
 #include "window/copied_text_reader.h"
 #include "window/fonts.h"
-#include "window/query_box_validator.h"
+#include "window/query_box.h"
 #include "window/result_announcer.h"
 #include "window/saved_choices.h"
 
@@ -41,8 +41,7 @@ QWidget* MakeControl(const ControlLayout& layout, QWidget* parent) {
       break;
     }
     case ControlKind::kQueryBox: {
-      auto* box = new QLineEdit(parent);
-      box->setValidator(new QueryBoxValidator(box));
+      auto* box = new QueryBox(parent);
       box->setText(text);
       control = box;
       break;

@@ -4,6 +4,7 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -21,7 +22,7 @@ struct PropertyValue {
   bool whole = false;
 };
 
-// One read of the selection: a connection, a hidden window whose property receives the owner's
+// One read of the selection: a connection, a hidden window whose properties receive the owner's
 // answers, and a time limit that every wait shares. Once a wait fails, every later step fails.
 class SelectionRead {
  public:
@@ -34,8 +35,8 @@ class SelectionRead {
     xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, screen->root_visual, XCB_CW_EVENT_MASK, &events);
     clipboard_ = Atom("CLIPBOARD");
-    property_ = Atom("PAVREL_CLIPBOARD");
-    failed_ = property_ == XCB_NONE;
+    incr_ = Atom("INCR");
+    failed_ = incr_ == XCB_NONE;
   }
   ~SelectionRead() { xcb_disconnect(connection_); }
   SelectionRead(const SelectionRead&) = delete;
@@ -51,9 +52,21 @@ class SelectionRead {
     return reply != nullptr ? reply->atom : XCB_NONE;
   }
 
-  // Asks the owner for `target`; true when it answered with it in the property.
+  // The owner's answer to `target`, sent at once or in increments, read no further than `bytes`:
+  // nothing, and not whole, when it refuses or does not answer in time.
+  PropertyValue Answer(xcb_atom_t target, std::size_t bytes) {
+    if (!Convert(target)) return {};
+    const PropertyValue answer = Property(bytes);
+    return answer.type == incr_ ? Increments(bytes) : answer;
+  }
+
+ private:
+  // Asks the owner for `target`; true when it answered with it in the property. Each target has
+  // a property of its own, named after it, so that the rest of an answer left unread (in
+  // increments) cannot be taken for the next.
   bool Convert(xcb_atom_t target) {
     if (failed_) return false;
+    property_ = target;
     // The answer to an earlier request, should its owner send it again, is not read as this one.
     xcb_delete_property(connection_, window_, property_);
     xcb_convert_selection(connection_, window_, clipboard_, target, property_, XCB_CURRENT_TIME);
@@ -110,7 +123,6 @@ class SelectionRead {
     return answer;
   }
 
- private:
   // Handles events until `match` accepts one; fails at the deadline, when told to stop or when
   // the connection breaks. Returns whether one was accepted.
   template <typename Match>
@@ -133,7 +145,8 @@ class SelectionRead {
   Clock::time_point deadline_;
   const std::function<bool()>& stop_;
   xcb_window_t window_ = XCB_NONE;
-  xcb_atom_t clipboard_ = XCB_NONE, property_ = XCB_NONE;
+  xcb_atom_t clipboard_ = XCB_NONE, incr_ = XCB_NONE;
+  xcb_atom_t property_ = XCB_NONE;  // where the answer being read arrives
   bool failed_ = true;
 };
 
@@ -144,13 +157,8 @@ constexpr std::size_t kTargetsBytes = 65536 * sizeof(xcb_atom_t);
 // when the list cannot be read whole, so that a mark it may hold cannot be told.
 std::optional<std::vector<xcb_atom_t>> ReadTargets(SelectionRead& read) {
   std::vector<xcb_atom_t> targets;
-  if (!read.Convert(read.Atom("TARGETS"))) return targets;
-  PropertyValue list = read.Property(kTargetsBytes);
-  if (list.type == read.Atom("INCR")) {
-    list = read.Increments(kTargetsBytes);
-  } else if (list.type != XCB_ATOM_ATOM) {
-    return targets;
-  }
+  const PropertyValue list = read.Answer(read.Atom("TARGETS"), kTargetsBytes);
+  if (list.type != XCB_ATOM_ATOM) return targets;
   if (!list.whole) return std::nullopt;
   targets.resize(list.bytes.size() / sizeof(xcb_atom_t));
   std::copy(list.bytes.begin(), list.bytes.begin() + targets.size() * sizeof(xcb_atom_t),
@@ -158,7 +166,10 @@ std::optional<std::vector<xcb_atom_t>> ReadTargets(SelectionRead& read) {
   return targets;
 }
 
-// Whether a password manager's hint says secret: owners end it in many ways (a closing NUL, a
+// As much of a password manager's hint as is read: far more than "secret".
+constexpr std::size_t kHintBytes = 64;
+
+// Whether a password manager's hint says secret: owners end it in many ways (closing NULs, a
 // newline), none of which makes the copy less secret.
 bool SaysSecret(std::string hint) {
   while (!hint.empty() &&
@@ -175,22 +186,29 @@ std::optional<std::string> ReadClipboardBeginning(std::size_t bytes,
                                                   const std::function<bool()>& stop) {
   SelectionRead read(Clock::now() + timeout, stop);
   if (read.failed()) return std::nullopt;
-  const xcb_atom_t utf8_string = read.Atom("UTF8_STRING");
-  const xcb_atom_t hint = read.Atom("x-kde-passwordManagerHint");
   const std::optional<std::vector<xcb_atom_t>> targets = ReadTargets(read);
   if (!targets) return std::nullopt;
-  if (std::find(targets->begin(), targets->end(), hint) != targets->end()) {
-    // A mark that cannot be read counts as secret.
-    if (!read.Convert(hint) || SaysSecret(read.Property(64).bytes)) return std::nullopt;
+  const auto offered = [&targets](xcb_atom_t target) {
+    return std::find(targets->begin(), targets->end(), target) != targets->end();
+  };
+  if (const xcb_atom_t hint = read.Atom("x-kde-passwordManagerHint"); offered(hint)) {
+    // A mark that cannot be read, whole or as far as it could say secret, counts as secret.
+    const PropertyValue mark = read.Answer(hint, kHintBytes);
+    if ((!mark.whole && mark.bytes.size() < kHintBytes) || SaysSecret(mark.bytes)) {
+      return std::nullopt;
+    }
   }
-  if (!read.Convert(utf8_string)) return std::nullopt;
-  PropertyValue answer = read.Property(bytes);
-  if (answer.type == read.Atom("INCR")) {
-    answer = read.Increments(bytes);
-  } else if (answer.type != utf8_string) {
+  // The text, best first: some programs offer only the MIME types. Plain text/plain names no
+  // encoding and is read as UTF-8, as today's desktops write it; text in another encoding is
+  // seldom valid UTF-8, and invalid UTF-8 looks nothing up (lookup/copied_text.h). An owner that
+  // lists none of them may still give UTF8_STRING.
+  const std::array<xcb_atom_t, 3> texts = {
+      read.Atom("UTF8_STRING"), read.Atom("text/plain;charset=utf-8"), read.Atom("text/plain")};
+  const auto listed = std::find_if(texts.begin(), texts.end(), offered);
+  const PropertyValue answer = read.Answer(listed != texts.end() ? *listed : texts[0], bytes);
+  if (std::find(texts.begin(), texts.end(), answer.type) == texts.end() ||
+      (read.failed() && answer.bytes.empty())) {
     return std::nullopt;
   }
-  const std::string& text = answer.bytes;
-  if (read.failed() && text.empty()) return std::nullopt;
-  return text;
+  return answer.bytes;
 }
