@@ -154,17 +154,27 @@ void WriteAt(int fd, std::string_view bytes, std::size_t at, std::size_t piece) 
   }
 }
 
-// 600 versions, 4 KiB at a time, in bursts of 100 (well within the time limit, even under the
-// sanitizers) with rests longer than the quiet time between them: never the message either.
+// 600 versions, 4 KiB at a time, in bursts of 100 with rests longer than the quiet time between
+// them. A burst that leaves a lookup time for two readings a quiet time apart within its limit
+// (bursts take milliseconds on a local disk, even under the sanitizers; far longer through FUSE on
+// a loaded machine) never gets the message either.
 TEST(ReliabilityTest, WaitsOutAWriterThatRewritesInPlace) {
-  const Tally tally = LookUpWhileWriting([](int fd) {
+  using Clock = std::chrono::steady_clock;
+  Clock::duration longest_burst{};
+  const Tally tally = LookUpWhileWriting([&longest_burst](int fd) {
+    Clock::time_point burst = Clock::now();
     for (int n = 1; n <= 600; ++n) {
       WriteAt(fd, EdgeVersion(static_cast<char>('A' + n % 26)), 0, 4096);
-      if (n % 100 == 0) std::this_thread::sleep_for(TableWait{}.quiet * 5 / 2);
+      if (n % 100 != 0) continue;
+      longest_burst = std::max(longest_burst, Clock::now() - burst);
+      std::this_thread::sleep_for(TableWait{}.quiet * 5 / 2);
+      burst = Clock::now();
     }
   });
-  EXPECT_EQ(std::pair(tally.mixed, tally.messages), std::pair(0, 0))
-      << "mixed, messages of " << tally.lookups;
+  EXPECT_EQ(tally.mixed, 0) << "of " << tally.lookups;
+  if (longest_burst < TableWait{}.limit - 2 * TableWait{}.quiet) {
+    EXPECT_EQ(tally.messages, 0) << "of " << tally.lookups;
+  }
 }
 
 // Each version saved in two halves 30 ms apart, the record of 字 across them, and rests of 0 to
