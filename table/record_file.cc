@@ -178,7 +178,7 @@ void RecordFile::ReadByteOrderMark() {
 void RecordFile::GuessEncodingFrom(std::size_t from) {
   const char* const begin = buffer_.data() + std::max(from, pos_);
   const char* const end = buffer_.data() + end_;
-  const char* const first = std::find_if(begin, end, [](char b) { return (b & 0x80) != 0; });
+  const char* const first = FindNonAscii(begin, end);
   if (first == end) return;
   std::string sample(first, std::min<std::size_t>(end - first, kEncodingSample));
   if (sample.size() < kEncodingSample && unread_size_ > 0) {

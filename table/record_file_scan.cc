@@ -84,6 +84,22 @@ const char* FindDelimiter(const char* p, const char* end) {
   return p;
 }
 
+// 64 bytes at a time where the CPU allows: a table may be ASCII for a gigabyte.
+const char* FindNonAscii(const char* p, const char* end) {
+#if defined(__SSE2__)
+  const auto load = [](const char* at) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+  };
+  for (; end - p >= 64; p += 64) {
+    const __m128i any =
+        _mm_or_si128(_mm_or_si128(load(p), load(p + 16)), _mm_or_si128(load(p + 32), load(p + 48)));
+    if (_mm_movemask_epi8(any) != 0) break;
+  }
+#endif
+  while (p != end && (*p & 0x80) == 0) ++p;
+  return p;
+}
+
 namespace {
 
 // Returns the last comma, CR or LF in [begin, end), or nullptr.

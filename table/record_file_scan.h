@@ -23,6 +23,9 @@ inline bool ShapesRecords(unsigned char byte) {
 // Returns the first comma, CR or LF in [p, end), or end.
 const char* FindDelimiter(const char* p, const char* end);
 
+// Returns the first byte from 0x80 in [p, end), or end: where a table stops being ASCII.
+const char* FindNonAscii(const char* p, const char* end);
+
 // One encoding of a key: one to four bytes; no bytes for a key that no record can begin with.
 // The searches look for one of its bytes and compare the others.
 struct KeyPattern {
