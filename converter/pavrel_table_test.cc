@@ -46,6 +46,16 @@ std::string Utf16(std::u16string_view text, bool little_endian) {
   return bytes;
 }
 
+// An ibus-table database whose codes SQLite computes from `code` on each of `rows` rows (added
+// after them, so that making it computes none).
+std::string ComputedCodes(const std::string& code, int rows) {
+  return "CREATE TABLE phrases (id INTEGER PRIMARY KEY, phrase TEXT); WITH RECURSIVE r(i) AS "
+         "(SELECT 1 UNION ALL SELECT i + 1 FROM r WHERE i < " +
+         std::to_string(rows) +
+         ") INSERT INTO phrases SELECT i, '工' FROM r; ALTER TABLE phrases " +
+         "ADD COLUMN tabkeys TEXT AS (" + code + ");";
+}
+
 struct Case {
   std::string in;        // the file "in": its bytes, or SQL that makes an ibus-table database
   const char* command;   // a shell command
@@ -138,9 +148,19 @@ const Case kCases[] = {
      "(4, NULL, '工'), (5, 'aaaf', '工作');",
      "pavrel-table -v in", 0, U"工 aaa a\r\n式 aa\r\n",
      "left out 1 incomplete entry and 1 phrase\n  in: row id 4: incomplete entry: 工 \n"},
-    {"CREATE VIEW phrases AS WITH RECURSIVE r(id, tabkeys, phrase) AS (SELECT 1, 'a', '工' "
-     "UNION ALL SELECT id + 1, 'a', '工' FROM r) SELECT * FROM r;",
-     "pavrel-table in", 1, U"", "is phrases a view that never ends?"},
+    // Work that no dictionary needs, each of which took minutes: a view, LIKE with a long pattern,
+    // long values, and costly steps within the limits.
+    {"CREATE TABLE t (id INTEGER PRIMARY KEY); INSERT INTO t VALUES (1), (2), (3); CREATE VIEW "
+     "phrases AS SELECT id, 'a' AS tabkeys, '工' AS phrase FROM t WHERE printf('%.*c', 1000000, "
+     "'a') LIKE '%' || printf('%.*c', 40000, 'a') || 'b';",
+     "pavrel-table in", 1, U"", "in: not an ibus-table database: its phrases is a view"},
+    {ComputedCodes("printf('%.*c', 4000 + id % 2, 'a') LIKE '%' || printf('%.*c', 2000, 'a')", 1e4),
+     "pavrel-table in", 1, U"", "in: cannot read the database: LIKE or GLOB pattern too complex"},
+    {ComputedCodes("length(hex(zeroblob(50000000 + id % 2)))", 1000), "pavrel-table in", 1, U"",
+     "in: reading its phrases makes a value longer than 4096 bytes"},
+    {ComputedCodes("length(trim(printf('%.*c', 4000 + id % 2, 'a'), printf('%.*c', 300, 'b')))",
+                   1e5),
+     "pavrel-table in", 1, U"", "in: reading its phrases takes more than 2 s of processor time"},
     {"CREATE TABLE phrases (id INTEGER PRIMARY KEY, code TEXT);", "pavrel-table in", 1, U"",
      "in: not an ibus-table database"},
     {"中文 khyy\n字 \x1B[2J\n", "pavrel-table -v in", 1, U"",
