@@ -56,6 +56,13 @@ std::string ComputedCodes(const std::string& code, int rows) {
          "ADD COLUMN tabkeys TEXT AS (" + code + ");";
 }
 
+// `text` `times` times over.
+std::u16string Repeated(std::u16string_view text, std::size_t times) {
+  std::u16string repeated;
+  while (times-- > 0) repeated += text;
+  return repeated;
+}
+
 struct Case {
   std::string in;        // the file "in": its bytes, or SQL that makes an ibus-table database
   const char* command;   // a shell command
@@ -125,14 +132,18 @@ const Case kCases[] = {
      "pavrel-table in", 0, U"工 aaaa aaab aaa a\r\n字 pbf\r\n",
      "left out 1 incomplete entry, 1 unencodable character and 3 unusable codes"},
     // Code first, shown only by the second line; lines end in lone CRs too, and hold at most
-    // 1 MiB.
+    // 1 MiB, also in UTF-16 of characters outside the Basic Multilingual Plane.
     {"AB CD\raa 式\r工 a\r\naaaa 工 100\r", "pavrel-table in", 0, U"式 aa\r\n工 aaaa a\r\n",
      "left out 1 phrase\n"},
     {"KeyCode=abcdefghijklmnopqrstuvwxy\nLength=4\nPinyin=@\n[Rule]\ne2=p11+p12+p21+p22\n"
      "[Data]\na 工\n@a 阿\naa 式\naaaa 工\n",
      "pavrel-table in", 0, U"工 aaaa a\r\n式 aa\r\n", "wrote 2 characters with 3 codes"},
-    {"字 pbf\n" + std::string(1 << 20, 'a') + "b\n", "pavrel-table in", 1, U"",
-     "in:2: longer than 1 MiB"},
+    {"字 pbf\n" + std::string(1 << 20, 'a') + "b\n",
+     "pavrel-table in; pavrel-table in16",
+     1,
+     U"",
+     "in:2: longer than 1 MiB, which no line of a dictionary is\npavrel-table: in16:1: longer",
+     {{"in16", Utf16(Repeated(u"\U00020000", (1 << 19) + 1), true)}}},
     {Utf16(u"字\tpbf\r中 khk\r\n", true), "pavrel-table in", 0, U"字 pbf\r\n中 khk\r\n",
      "wrote 2 characters"},
     {Utf16(u"字 pbf\n\U00020000 zz\n", false), "pavrel-table --encoding cp936 in", 0, U"字 pbf\r\n",
