@@ -2,8 +2,10 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -210,7 +212,11 @@ double SteadySeconds() {
 
 // Converts the input into the output; throws ConvertError.
 void Convert(const Options& options) {
-  // Checked before the input is read, so that a refusal costs nothing; the write checks again.
+  // A missing input is named before any output is refused. The output is checked before the
+  // input is read, so that a refusal costs nothing; the write checks again.
+  if (options.input != "-" && access(options.input.c_str(), R_OK) != 0) {
+    throw FileError(options.input, std::string("cannot open: ") + std::strerror(errno));
+  }
   std::error_code error;
   if (options.output != "-" && std::filesystem::is_directory(options.output, error)) {
     throw FileError(options.output, "is a folder; name the file to write");

@@ -200,10 +200,11 @@ const Case kCases[] = {
      "left out 3 unencodable characters\n"},
     // The command line and the output.
     {"字 pbf\n",
-     "pavrel-table in",
+     "pavrel-table gone; pavrel-table in",
      1,
      U"old",
-     "pavrel-table: data.txt: already exists; pass --force to replace it\n",
+     "pavrel-table: gone: cannot open: No such file or directory\npavrel-table: data.txt: already "
+     "exists; pass --force to replace it\n",
      {{"data.txt", "old"}}},
     {"字 pbf\n", "pavrel-table --force in .", 1, U"", ".: is a folder"},
     {"字 pbf\n", "pavrel-table --force in in", 1, U"",
