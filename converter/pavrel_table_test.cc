@@ -190,14 +190,17 @@ const Case kCases[] = {
     {"中文 khyy\n字 \x1B[2J\n", "pavrel-table -v in", 1, U"",
      "  in:2: unusable code: 字 <U+001B>[2J\npavrel-table: in: holds no character that can go "
      "into the table; left out 1 phrase and 1 unusable code\n"},
-    // Each encoding: UTF-8 with a byte order mark, GB18030 with 䶮 at FE9F, code page 936.
-    {"字 pbf\n㐀 gjgg\n𠀀 ghab\n䶮 dxgd\n",
+    // Each encoding: UTF-8 with a byte order mark, GB18030 with 䶮 at FE9F, code page 936; U+E863,
+    // which old mappings of FE9F gave, is 䶮 in the first two, one record.
+    {"字 pbf\n\uE863 dxgd\n㐀 gjgg\n𠀀 ghab\n䶮 dxgd\n",
      "pavrel-table in && head -c 3 data.txt | od -An -tx1 >&2", 0,
-     U"字 pbf\r\n㐀 gjgg\r\n𠀀 ghab\r\n䶮 dxgd\r\n", "left out nothing\n ef bb bf\n"},
-    {"字 pbf\n㐀 gjgg\n𠀀 ghab\n䶮 dxgd\n", "pavrel-table --encoding gb18030 in", 0,
-     U"字 pbf\r\n㐀 gjgg\r\n𠀀 ghab\r\n\uE863 dxgd\r\n", "wrote 4 characters"},
-    {"字 pbf\n㐀 gjgg\n𠀀 ghab\n䶮 dxgd\n", "pavrel-table --encoding cp936 in", 0, U"字 pbf\r\n",
-     "left out 3 unencodable characters\n"},
+     U"字 pbf\r\n䶮 dxgd\r\n㐀 gjgg\r\n𠀀 ghab\r\n",
+     "4 characters with 4 codes to data.txt; "
+     "left out nothing\n ef bb bf\n"},
+    {"字 pbf\n\uE863 dxgd\n㐀 gjgg\n𠀀 ghab\n䶮 dxgd\n", "pavrel-table --encoding gb18030 in", 0,
+     U"字 pbf\r\n\uE863 dxgd\r\n㐀 gjgg\r\n𠀀 ghab\r\n", "wrote 4 characters"},
+    {"字 pbf\n\uE863 dxgd\n㐀 gjgg\n𠀀 ghab\n䶮 dxgd\n", "pavrel-table --encoding cp936 in", 0,
+     U"字 pbf\r\n\uE863 dxgd\r\n", "left out 3 unencodable characters\n"},
     // The command line and the output.
     {"字 pbf\n",
      "pavrel-table gone; pavrel-table in",

@@ -17,9 +17,14 @@ bool IsFieldSyntax(char32_t c) {
 
 }  // namespace
 
+char32_t TableBuilder::Held(char32_t c) const {
+  return output_ == TableOutput::kCp936 ? c : FoldPrivateUse(c);
+}
+
 // Encodes `text` into `out`; false when a character is field syntax or outside the encoding.
 bool TableBuilder::Encode(std::u32string_view text, std::string& out) const {
   for (char32_t c : text) {
+    c = Held(c);
     if (IsFieldSyntax(c)) return false;
     switch (output_) {
       case TableOutput::kUtf8:
@@ -58,7 +63,7 @@ Outcome TableBuilder::Add(const Entry& entry) {
 
 Outcome TableBuilder::Keep(const Entry& entry, std::string character_bytes,
                            std::string code_bytes) {
-  const auto [it, is_new] = record_of_character_.try_emplace(entry.text[0], records_.size());
+  const auto [it, is_new] = record_of_character_.try_emplace(Held(entry.text[0]), records_.size());
   if (is_new) records_.push_back({std::move(character_bytes), {}});
   std::vector<Code>& codes = records_[it->second].codes;
   const auto same = [&code_bytes](const Code& c) { return c.bytes == code_bytes; };
