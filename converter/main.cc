@@ -65,14 +65,15 @@ page 936 when it is not valid UTF-8. Lines end in LF, CR LF or CR. Blank lines a
 start with # are skipped.
 
 The table is text with CR LF line ends: one line per single character, in the order in which
-the characters first appear, holding the character and its distinct codes, longest first, each
-after one space (for example "字 pbf pb"). Its ENCODING is utf-8 (the default: UTF-8 with a byte
-order mark, which every character fits), gb18030 (code page 936, and GB18030's four-byte
-sequences for the characters it lacks) or cp936 (code page 936 alone, as Pavrel 0.1 wrote it).
-Left out, and counted by reason, are entries without a text or a code, phrases (texts that are
-not one character), characters that the ENCODING cannot hold or that the lookup would read as
-field syntax (a comma, double quote, space or control character), codes the dictionary
-excludes, and codes that hold such a character or are longer than 32 characters.
+the characters first appear, holding the character and its distinct codes in lower case,
+longest first, each after one space (for example "字 pbf pb"). Its ENCODING is utf-8 (the
+default: UTF-8 with a byte order mark, which every character fits), gb18030 (code page 936, and
+GB18030's four-byte sequences for the characters it lacks) or cp936 (code page 936 alone, as
+Pavrel 0.1 wrote it). Left out, and counted by reason, are entries without a text or a code,
+phrases (texts that are not one character), characters that the ENCODING cannot hold or that
+the lookup would read as field syntax (a comma, double quote, space or control character),
+codes the dictionary excludes, and codes that hold such a character or are longer than 32
+characters.
 
 OUTPUT is replaced at once, never half written; an existing OUTPUT is kept unless --force is
 given, and a replaced one keeps its permissions (a symbolic link stays and its file is

@@ -42,6 +42,11 @@ bool TableBuilder::Encode(std::u32string_view text, std::string& out) const {
 }
 
 Outcome TableBuilder::Add(const Entry& entry) {
+  // Codes in lower case, as the keys that type them show them.
+  std::u32string code(entry.code);
+  for (char32_t& c : code) {
+    if (c >= U'A' && c <= U'Z') c += U'a' - U'A';
+  }
   std::string character_bytes, code_bytes;
   Outcome outcome;
   if (entry.text.empty() || entry.code.empty()) {
@@ -52,7 +57,7 @@ Outcome TableBuilder::Add(const Entry& entry) {
     outcome = Outcome::kUnencodableCharacter;
   } else if (entry.excluded) {
     outcome = Outcome::kExcludedCode;
-  } else if (entry.code.size() > kLongestCode || !Encode(entry.code, code_bytes)) {
+  } else if (code.size() > kLongestCode || !Encode(code, code_bytes)) {
     outcome = Outcome::kUnusableCode;
   } else {
     outcome = Keep(entry, std::move(character_bytes), std::move(code_bytes));

@@ -2,8 +2,9 @@
 //
 // The table has one record per single character (a private use twin counting as its standard
 // character, see Held), in the order in which the characters first appear with a usable code: the
-// character, then its distinct codes, longest first and otherwise in the order they came, each
-// after one space. An entry is left out, and counted under the first of these reasons that applies:
+// character, then its distinct codes in lower case, longest first and otherwise in the order they
+// came, each after one space. An entry is left out, and counted under the first of these reasons
+// that applies:
 // - it is incomplete: its text or its code is empty;
 // - it is a phrase: its text is not exactly one character;
 // - its character cannot be written into the table: the table's encoding has no bytes for it
