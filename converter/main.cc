@@ -58,7 +58,7 @@ standard output. The kind of INPUT is recognised by its content:
   fcitx5's table text     a header up to a line "[Data]", then lines "code text", as
                           libime_tabledict -d writes them (libime-bin); pinyin lines are skipped
   a text list             lines of a text and its code, in either order, separated by spaces
-                          or tabs; further fields (a weight) are ignored
+                          (full-width ones too) or tabs; further fields (a weight) are ignored
 
 Text may be UTF-8 (with or without a byte order mark), UTF-16 with a byte order mark, or code
 page 936 when it is not valid UTF-8. Lines end in LF, CR LF or CR. Blank lines and lines that

@@ -139,10 +139,11 @@ const Case kCases[] = {
      "the YAML header nests deeper than"},
     {"---\n#" + std::string(300000, ' ') + "\n...\n", "pavrel-table in", 1, U"",
      "in:1: the YAML header that starts here is longer than 256 KiB"},
-    // Text lists: a byte order mark, CR LF, blanks, upper case, and codes no lookup could read.
+    // Text lists: a byte order mark, CR LF, blanks (U+3000 too), upper case, and codes no lookup
+    // could read.
     {"\xEF\xBB\xBF# list\r\n工 a\r\n工\t AAAA\r\n工  aaa \r\n,\tx\r\n字 p,b\r\n字 p\"\r\n"
-     "字\tpbf\t100\r\n字 \x01\r\n工 aaab\r\n工\r\n",
-     "pavrel-table in", 0, U"工 aaaa aaab aaa a\r\n字 pbf\r\n",
+     "字\tpbf\t100\r\n字 \x01\r\n工 aaab\r\n中　khk\r\n工\r\n",
+     "pavrel-table in", 0, U"工 aaaa aaab aaa a\r\n字 pbf\r\n中 khk\r\n",
      "left out 1 incomplete entry, 1 unencodable character and 3 unusable codes"},
     // Code first, shown only by the second line; lines end in lone CRs too, and hold at most
     // 1 MiB, also in UTF-16 of characters outside the Basic Multilingual Plane.
