@@ -11,9 +11,10 @@
 // - fcitx5's table text: a header of NAME=VALUE lines and sections up to a line "[Data]", then
 //   lines "code text"; lines that start with the header's Pinyin=, Prompt= or ConstructPhrase=
 //   character are not entries.
-// - A text list: lines of a text and its code separated by blanks (spaces or tabs), in either
-//   order; fields after the second are ignored. A code is ASCII letters and the text is not;
-//   where both or neither look like a code, the order of the file's other lines holds.
+// - A text list: lines of a text and its code separated by blanks (spaces, full-width spaces
+//   U+3000 or tabs), in either order; fields after the second are ignored. A code is ASCII letters
+//   and the text is not; where both or neither look like a code, the order of the file's other
+//   lines holds.
 // Text files may be in UTF-8, UTF-16 or code page 936 (see text_lines.h); blank lines and lines
 // that start with '#' are skipped.
 

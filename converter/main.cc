@@ -2,8 +2,10 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -56,21 +58,22 @@ standard output. The kind of INPUT is recognised by its content:
   fcitx5's table text     a header up to a line "[Data]", then lines "code text", as
                           libime_tabledict -d writes them (libime-bin); pinyin lines are skipped
   a text list             lines of a text and its code, in either order, separated by spaces
-                          or tabs; further fields (a weight) are ignored
+                          (full-width ones too) or tabs; further fields (a weight) are ignored
 
 Text may be UTF-8 (with or without a byte order mark), UTF-16 with a byte order mark, or code
 page 936 when it is not valid UTF-8. Lines end in LF, CR LF or CR. Blank lines and lines that
 start with # are skipped.
 
 The table is text with CR LF line ends: one line per single character, in the order in which
-the characters first appear, holding the character and its distinct codes, longest first, each
-after one space (for example "字 pbf pb"). Its ENCODING is utf-8 (the default: UTF-8 with a byte
-order mark, which every character fits), gb18030 (code page 936, and GB18030's four-byte
-sequences for the characters it lacks) or cp936 (code page 936 alone, as Pavrel 0.1 wrote it).
-Left out, and counted by reason, are entries without a text or a code, phrases (texts that are
-not one character), characters that the ENCODING cannot hold or that the lookup would read as
-field syntax (a comma, double quote, space or control character), codes the dictionary
-excludes, and codes that hold such a character or are longer than 32 characters.
+the characters first appear, holding the character and its distinct codes in lower case,
+longest first, each after one space (for example "字 pbf pb"). Its ENCODING is utf-8 (the
+default: UTF-8 with a byte order mark, which every character fits), gb18030 (code page 936, and
+GB18030's four-byte sequences for the characters it lacks) or cp936 (code page 936 alone, as
+Pavrel 0.1 wrote it). Left out, and counted by reason, are entries without a text or a code,
+phrases (texts that are not one character), characters that the ENCODING cannot hold or that
+the lookup would read as field syntax (a comma, double quote, space or control character),
+codes the dictionary excludes, and codes that hold such a character or are longer than 32
+characters.
 
 OUTPUT is replaced at once, never half written; an existing OUTPUT is kept unless --force is
 given, and a replaced one keeps its permissions (a symbolic link stays and its file is
@@ -210,7 +213,11 @@ double SteadySeconds() {
 
 // Converts the input into the output; throws ConvertError.
 void Convert(const Options& options) {
-  // Checked before the input is read, so that a refusal costs nothing; the write checks again.
+  // A missing input is named before any output is refused. The output is checked before the
+  // input is read, so that a refusal costs nothing; the write checks again.
+  if (options.input != "-" && access(options.input.c_str(), R_OK) != 0) {
+    throw FileError(options.input, std::string("cannot open: ") + std::strerror(errno));
+  }
   std::error_code error;
   if (options.output != "-" && std::filesystem::is_directory(options.output, error)) {
     throw FileError(options.output, "is a folder; name the file to write");

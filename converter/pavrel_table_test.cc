@@ -46,6 +46,22 @@ std::string Utf16(std::u16string_view text, bool little_endian) {
   return bytes;
 }
 
+// An ibus-table database of 100,000 rows whose codes SQLite computes from `code` (added after the
+// rows, so that making it computes none).
+std::string ComputedCodes(const std::string& code) {
+  return "CREATE TABLE phrases (id INTEGER PRIMARY KEY, phrase TEXT); WITH RECURSIVE r(i) AS "
+         "(SELECT 1 UNION ALL SELECT i + 1 FROM r WHERE i < 100000) INSERT INTO phrases SELECT i, "
+         "'工' FROM r; ALTER TABLE phrases ADD COLUMN tabkeys TEXT AS (" +
+         code + ");";
+}
+
+// `text` `times` times over.
+std::u16string Repeated(std::u16string_view text, std::size_t times) {
+  std::u16string repeated;
+  while (times-- > 0) repeated += text;
+  return repeated;
+}
+
 struct Case {
   std::string in;        // the file "in": its bytes, or SQL that makes an ibus-table database
   const char* command;   // a shell command
@@ -84,6 +100,19 @@ const Case kCases[] = {
       {"c.dict.yaml", "# c\n--- # c\n... \n中\tkh\n工\ta\n"}}},
     {"---\nimport_tables: [gone]\n...\n字\tpbf\n", "pavrel-table in", 1, U"",
      "in: imports gone, but "},
+    // Only dictionaries beside it: a NUL byte would cut ".dict.yaml" off, and open a.
+    {"---\nimport_tables: [\"a\\0\"]\n...\n",
+     "pavrel-table in",
+     1,
+     U"",
+     "in: imports \"a\\0\", but an import names a dictionary beside it, without /, \\ or a NUL",
+     {{"a", "---\n...\n工\ta\n"}}},
+    {"---\nimport_tables: [./a]\n...\n",
+     "pavrel-table in",
+     1,
+     U"",
+     "in: imports \"./a\", but an",
+     {{"a.dict.yaml", "---\n...\n工\ta\n"}}},
     {"---\nimport_tables: [a]\n...\n",
      "pavrel-table in",
      1,
@@ -109,20 +138,25 @@ const Case kCases[] = {
      "the YAML header nests deeper than"},
     {"---\n#" + std::string(300000, ' ') + "\n...\n", "pavrel-table in", 1, U"",
      "in:1: the YAML header that starts here is longer than 256 KiB"},
-    // Text lists: a byte order mark, CR LF, blanks, and codes no lookup could read.
-    {"\xEF\xBB\xBF# list\r\n工 a\r\n工\t aaaa\r\n工  aaa \r\n,\tx\r\n字 p,b\r\n字 p\"\r\n"
-     "字\tpbf\t100\r\n字 \x01\r\n工 aaab\r\n工\r\n",
-     "pavrel-table in", 0, U"工 aaaa aaab aaa a\r\n字 pbf\r\n",
+    // Text lists: a byte order mark, CR LF, blanks (U+3000 too), upper case, and codes no lookup
+    // could read.
+    {"\xEF\xBB\xBF# list\r\n工 a\r\n工\t AAAA\r\n工  aaa \r\n,\tx\r\n字 p,b\r\n字 p\"\r\n"
+     "字\tpbf\t100\r\n字 \x01\r\n工 aaab\r\n中　khk\r\n工\r\n",
+     "pavrel-table in", 0, U"工 aaaa aaab aaa a\r\n字 pbf\r\n中 khk\r\n",
      "left out 1 incomplete entry, 1 unencodable character and 3 unusable codes"},
     // Code first, shown only by the second line; lines end in lone CRs too, and hold at most
-    // 1 MiB.
+    // 1 MiB, also in UTF-16 of characters outside the Basic Multilingual Plane.
     {"AB CD\raa 式\r工 a\r\naaaa 工 100\r", "pavrel-table in", 0, U"式 aa\r\n工 aaaa a\r\n",
      "left out 1 phrase\n"},
     {"KeyCode=abcdefghijklmnopqrstuvwxy\nLength=4\nPinyin=@\n[Rule]\ne2=p11+p12+p21+p22\n"
      "[Data]\na 工\n@a 阿\naa 式\naaaa 工\n",
      "pavrel-table in", 0, U"工 aaaa a\r\n式 aa\r\n", "wrote 2 characters with 3 codes"},
-    {"字 pbf\n" + std::string(1 << 20, 'a') + "b\n", "pavrel-table in", 1, U"",
-     "in:2: longer than 1 MiB"},
+    {"字 pbf\n" + std::string(1 << 20, 'a') + "b\n",
+     "pavrel-table in; pavrel-table in16",
+     1,
+     U"",
+     "in:2: longer than 1 MiB, which no line of a dictionary is\npavrel-table: in16:1: longer",
+     {{"in16", Utf16(Repeated(u"\U00020000", (1 << 19) + 1), true)}}},
     {Utf16(u"字\tpbf\r中 khk\r\n", true), "pavrel-table in", 0, U"字 pbf\r\n中 khk\r\n",
      "wrote 2 characters"},
     {Utf16(u"字 pbf\n\U00020000 zz\n", false), "pavrel-table --encoding cp936 in", 0, U"字 pbf\r\n",
@@ -138,28 +172,41 @@ const Case kCases[] = {
      "(4, NULL, '工'), (5, 'aaaf', '工作');",
      "pavrel-table -v in", 0, U"工 aaa a\r\n式 aa\r\n",
      "left out 1 incomplete entry and 1 phrase\n  in: row id 4: incomplete entry: 工 \n"},
-    {"CREATE VIEW phrases AS WITH RECURSIVE r(id, tabkeys, phrase) AS (SELECT 1, 'a', '工' "
-     "UNION ALL SELECT id + 1, 'a', '工' FROM r) SELECT * FROM r;",
-     "pavrel-table in", 1, U"", "is phrases a view that never ends?"},
+    // Work that no dictionary needs, each of which took minutes: a view, LIKE with a long pattern,
+    // long values, and costly steps within the limits.
+    {"CREATE TABLE t (id INTEGER PRIMARY KEY); INSERT INTO t VALUES (1), (2), (3); CREATE VIEW "
+     "phrases AS SELECT id, 'a' AS tabkeys, '工' AS phrase FROM t WHERE printf('%.*c', 1000000, "
+     "'a') LIKE '%' || printf('%.*c', 40000, 'a') || 'b';",
+     "pavrel-table in", 1, U"", "in: not an ibus-table database: its phrases is a view"},
+    {ComputedCodes("printf('%.*c', 4000 + id % 2, 'a') LIKE '%' || printf('%.*c', 2000, 'a')"),
+     "pavrel-table in", 1, U"", "in: cannot read the database: LIKE or GLOB pattern too complex"},
+    {ComputedCodes("length(hex(zeroblob(50000000 + id % 2)))"), "pavrel-table in", 1, U"",
+     "in: reading its phrases makes a value longer than 4096 bytes"},
+    {ComputedCodes(
+         "length(trim(printf('%.*c', 4000 + id % 2, 'a'), printf('%.*c', 300, 'b') || 'a'))"),
+     "pavrel-table in", 1, U"", "in: reading its phrases takes more than 2 s of processor time"},
     {"CREATE TABLE phrases (id INTEGER PRIMARY KEY, code TEXT);", "pavrel-table in", 1, U"",
      "in: not an ibus-table database"},
     {"中文 khyy\n字 \x1B[2J\n", "pavrel-table -v in", 1, U"",
      "  in:2: unusable code: 字 <U+001B>[2J\npavrel-table: in: holds no character that can go "
      "into the table; left out 1 phrase and 1 unusable code\n"},
-    // Each encoding: UTF-8 with a byte order mark, GB18030 with 䶮 at FE9F, code page 936.
-    {"字 pbf\n㐀 gjgg\n𠀀 ghab\n䶮 dxgd\n",
+    // Each encoding: UTF-8 with a byte order mark, GB18030 with 䶮 at FE9F, code page 936; U+E863,
+    // which old mappings of FE9F gave, is 䶮 in the first two, one record.
+    {"字 pbf\n\uE863 dxgd\n㐀 gjgg\n𠀀 ghab\n䶮 dxgd\n",
      "pavrel-table in && head -c 3 data.txt | od -An -tx1 >&2", 0,
-     U"字 pbf\r\n㐀 gjgg\r\n𠀀 ghab\r\n䶮 dxgd\r\n", "left out nothing\n ef bb bf\n"},
-    {"字 pbf\n㐀 gjgg\n𠀀 ghab\n䶮 dxgd\n", "pavrel-table --encoding gb18030 in", 0,
-     U"字 pbf\r\n㐀 gjgg\r\n𠀀 ghab\r\n䶮 dxgd\r\n", "wrote 4 characters"},
-    {"字 pbf\n㐀 gjgg\n𠀀 ghab\n䶮 dxgd\n", "pavrel-table --encoding cp936 in", 0, U"字 pbf\r\n",
-     "left out 3 unencodable characters\n"},
+     U"字 pbf\r\n䶮 dxgd\r\n㐀 gjgg\r\n𠀀 ghab\r\n",
+     "4 characters with 4 codes to data.txt; left out nothing\n ef bb bf\n"},
+    {"字 pbf\n\uE863 dxgd\n㐀 gjgg\n𠀀 ghab\n䶮 dxgd\n", "pavrel-table --encoding gb18030 in", 0,
+     U"字 pbf\r\n䶮 dxgd\r\n㐀 gjgg\r\n𠀀 ghab\r\n", "wrote 4 characters"},
+    {"字 pbf\n\uE863 dxgd\n㐀 gjgg\n𠀀 ghab\n䶮 dxgd\n", "pavrel-table --encoding cp936 in", 0,
+     U"字 pbf\r\n䶮 dxgd\r\n", "left out 3 unencodable characters\n"},
     // The command line and the output.
     {"字 pbf\n",
-     "pavrel-table in",
+     "pavrel-table gone; pavrel-table in",
      1,
      U"old",
-     "pavrel-table: data.txt: already exists; pass --force to replace it\n",
+     "pavrel-table: gone: cannot open: No such file or directory\npavrel-table: data.txt: already "
+     "exists; pass --force to replace it\n",
      {{"data.txt", "old"}}},
     {"字 pbf\n", "pavrel-table --force in .", 1, U"", ".: is a folder"},
     {"字 pbf\n", "pavrel-table --force in in", 1, U"",

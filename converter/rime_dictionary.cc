@@ -73,6 +73,16 @@ void ReadRime(TextLines& lines, Reading& reading, std::vector<std::string> exclu
 // Reads the import `name` of the dictionary that `lines` reads.
 void ReadImport(const TextLines& lines, const std::string& name, Reading& reading,
                 const std::vector<std::string>& excluded) {
+  // Only a dictionary beside this one: a folder would reach out of it, and a NUL byte ends the
+  // name the system opens before ".dict.yaml", so that it could open any file (a terminal, which
+  // never ends).
+  if (name.find_first_of(std::string_view("/\\\0", 3)) != std::string::npos) {
+    std::string shown;
+    for (const char c : name) shown += c == '\0' ? "\\0" : std::string(1, c);
+    throw FileError(lines.path(), "imports \"" + shown +
+                                      "\", but an import names a dictionary beside it, without "
+                                      "/, \\ or a NUL byte");
+  }
   const std::filesystem::path path =
       std::filesystem::weakly_canonical(lines.path().parent_path() / (name + ".dict.yaml"));
   if (std::find(reading.open.begin(), reading.open.end(), path) != reading.open.end()) {

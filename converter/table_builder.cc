@@ -17,9 +17,14 @@ bool IsFieldSyntax(char32_t c) {
 
 }  // namespace
 
+char32_t TableBuilder::Held(char32_t c) const {
+  return output_ == TableOutput::kCp936 ? c : FoldPrivateUse(c);
+}
+
 // Encodes `text` into `out`; false when a character is field syntax or outside the encoding.
 bool TableBuilder::Encode(std::u32string_view text, std::string& out) const {
   for (char32_t c : text) {
+    c = Held(c);
     if (IsFieldSyntax(c)) return false;
     switch (output_) {
       case TableOutput::kUtf8:
@@ -37,6 +42,11 @@ bool TableBuilder::Encode(std::u32string_view text, std::string& out) const {
 }
 
 Outcome TableBuilder::Add(const Entry& entry) {
+  // Codes in lower case, as the keys that type them show them.
+  std::u32string code(entry.code);
+  for (char32_t& c : code) {
+    if (c >= U'A' && c <= U'Z') c += U'a' - U'A';
+  }
   std::string character_bytes, code_bytes;
   Outcome outcome;
   if (entry.text.empty() || entry.code.empty()) {
@@ -47,7 +57,7 @@ Outcome TableBuilder::Add(const Entry& entry) {
     outcome = Outcome::kUnencodableCharacter;
   } else if (entry.excluded) {
     outcome = Outcome::kExcludedCode;
-  } else if (entry.code.size() > kLongestCode || !Encode(entry.code, code_bytes)) {
+  } else if (code.size() > kLongestCode || !Encode(code, code_bytes)) {
     outcome = Outcome::kUnusableCode;
   } else {
     outcome = Keep(entry, std::move(character_bytes), std::move(code_bytes));
@@ -58,7 +68,7 @@ Outcome TableBuilder::Add(const Entry& entry) {
 
 Outcome TableBuilder::Keep(const Entry& entry, std::string character_bytes,
                            std::string code_bytes) {
-  const auto [it, is_new] = record_of_character_.try_emplace(entry.text[0], records_.size());
+  const auto [it, is_new] = record_of_character_.try_emplace(Held(entry.text[0]), records_.size());
   if (is_new) records_.push_back({std::move(character_bytes), {}});
   std::vector<Code>& codes = records_[it->second].codes;
   const auto same = [&code_bytes](const Code& c) { return c.bytes == code_bytes; };

@@ -1,9 +1,10 @@
 // The lookup table that pavrel-table builds from a dictionary's entries.
 //
-// The table has one record per single character, in the order in which the characters first
-// appear with a usable code: the character, then its distinct codes, longest first and otherwise
-// in the order they came, each after one space. An entry is left out, and counted under the
-// first of these reasons that applies:
+// The table has one record per single character (a private use twin counting as its standard
+// character, see Held), in the order in which the characters first appear with a usable code: the
+// character, then its distinct codes in lower case, longest first and otherwise in the order they
+// came, each after one space. An entry is left out, and counted under the first of these reasons
+// that applies:
 // - it is incomplete: its text or its code is empty;
 // - it is a phrase: its text is not exactly one character;
 // - its character cannot be written into the table: the table's encoding has no bytes for it
@@ -62,6 +63,11 @@ class TableBuilder {
   const std::array<std::size_t, kOutcomes>& counts() const { return counts_; }
 
  private:
+  // The character the table holds for `c`. A private use character that old code page 936
+  // mappings gave in place of a standard one (U+E863 for 䶮, see gb18030.h) is the standard one
+  // in UTF-8 and GB18030, so that a dictionary holding both gets one record; code page 936 alone
+  // can write either only as the private use character's two bytes, and keeps it.
+  char32_t Held(char32_t c) const;
   bool Encode(std::u32string_view text, std::string& out) const;
 
   // A code in the table's encoding and its length in characters.

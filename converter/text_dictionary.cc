@@ -9,7 +9,8 @@
 namespace pavrel {
 namespace {
 
-bool IsBlank(char32_t c) { return c == U'\t' || c == U' '; }
+// The full-width space too, which a Chinese input method types for a space.
+bool IsBlank(char32_t c) { return c == U'\t' || c == U' ' || c == U'\u3000'; }
 bool IsAsciiLetter(char32_t c) { return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z'); }
 
 // Whether `field` looks like a code: ASCII letters only.

@@ -97,7 +97,8 @@ bool TextLines::NextUtf16(std::u32string& line) {
   line.clear();
   char32_t high = 0;  // a high surrogate waiting for its low one, or 0
   std::optional<char32_t> unit;
-  while ((unit = NextUnit()) && *unit != U'\n' && *unit != U'\r') {
+  for (std::size_t units = 0; (unit = NextUnit()) && *unit != U'\n' && *unit != U'\r';) {
+    CheckLength(++units);  // each unit, so that characters of two hold the limit as well
     if (high && !IsLowSurrogate(*unit)) throw LineError(path_, number_ + 1, "invalid UTF-16");
     if (high) {
       line.push_back(0x10000 + ((high - 0xD800) << 10) + (*unit - 0xDC00));
@@ -108,7 +109,6 @@ bool TextLines::NextUtf16(std::u32string& line) {
       throw LineError(path_, number_ + 1, "invalid UTF-16");
     } else {
       line.push_back(*unit);
-      CheckLength(line.size());
     }
   }
   if (high) throw LineError(path_, number_ + 1, "invalid UTF-16");
