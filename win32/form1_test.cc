@@ -45,8 +45,8 @@ const struct {
     {L"\U00020000$x", L"\U00020000", L"", 0, 0},  // a surrogate pair is one
     {L"\U00020000%x", L"\U00020000", L"", 0, 0},  // Left, which Wine stops in its middle
     {L"\U00020000\r", L"\U00020000", L"无法查询", 0, 2},
-    {L"字\r\x16", L"甲", L"字 pbf", 1, 1},  // a paste (Ctrl+V) keeps its first
-    {L"字\r\1", L"甲", L"字 pbf", 1, 1},    // so does an input method's phrase
+    {L"字\r\x16", L"甲", L"字 pbf", 1, 1},  // a paste (Ctrl+V) brings the copy's character
+    {L"字\r\1", L"甲", L"字 pbf", 1, 1},    // an input method's phrase keeps its first
     {L"\2", L"甲", L"", 1, 1},              // also when it arrives as characters
     {L"字工\x1a", L"", L"", 0, 0},          // Ctrl+Z undoes 字 after 工 was refused
 };
@@ -91,7 +91,7 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
   EXPECT_EQ(GetFocus(), control(kText1Id));
   // Screen readers name the query box by the static control before it in z-order.
   EXPECT_EQ(GetWindow(control(kText1Id), GW_HWNDPREV), control(ControlId(pavrel::kPromptLabel)));
-  Copy(other, L"甲乙\r\n丙");  // for the pastes
+  Copy(other, L"“甲乙”");  // for the paste
   for (const auto& c : kFlowCases) {
     SetWindowTextW(control(kText1Id), L"");
     SetWindowTextW(control(kLabel3Id), L"");
@@ -216,17 +216,9 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
   EXPECT_LT(memory.PeakWorkingSetSize - resident, SIZE_T{1} << 25);
   EXPECT_EQ(TextOf(control(kText1Id)), L"甲");
   Copy(other, L"工");
-  HANDLE opened = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  std::thread listener([opened] {
-    OpenClipboard(nullptr);
-    SetEvent(opened);
-    Sleep(300);
-    CloseClipboard();
-  });
-  WaitForSingleObject(opened, INFINITE);
+  std::thread listener = HoldClipboardOpen(300);
   EXPECT_TRUE(WaitFor([&] { return TextOf(control(kText1Id)) == L"工"; }, window));
   listener.join();
-  CloseHandle(opened);
   SendMessageW(window, WM_SYSCOMMAND, kFollowClipboardCommand, 0);
   copy(L"字");
   EXPECT_EQ(TextOf(control(kText1Id)), L"工");
@@ -234,6 +226,56 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
   Activate(window);
   EXPECT_EQ(GetFocus(), control(kText1Id));
   EXPECT_EQ(boxes, 0);
+  DestroyWindow(other);
+}
+
+// The ways a user pastes into an edit control.
+void PasteByCtrlV(HWND edit) { SendMessageW(edit, WM_CHAR, 0x16, 1); }
+
+void PasteByShiftInsert(HWND edit) {
+  BYTE keys[256] = {};
+  keys[VK_SHIFT] = 0x80;
+  SetKeyboardState(keys);
+  SendMessageW(edit, WM_KEYDOWN, VK_INSERT, 1);
+  keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+}
+
+void PasteFromItsMenu(HWND edit) {
+  PostMessageW(edit, WM_CHAR, L'p', 1);  // Paste's access key, read by the menu's own loop
+  SendMessageW(edit, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit), MAKELPARAM(-1, -1));
+}
+
+// A paste, made any way, brings the character that a copy of the pasted text looks up. Text
+// without one brings nothing, and so does a clipboard without text or one that another program
+// holds open: the box keeps its character.
+TEST(Form1Test, PastesTheCharacterThatACopyLooksUp) {
+  const HWND other = CreateWindowExW(0, WC_EDITW, L"", WS_OVERLAPPEDWINDOW | ES_MULTILINE, 300, 300,
+                                     200, 100, nullptr, nullptr, nullptr, nullptr);
+  Form1 form;
+  const HWND query = GetDlgItem(form.Create(GetModuleHandleW(nullptr)), kText1Id);
+  const struct {
+    const wchar_t* copied;  // nullptr: the clipboard holds no text
+    void (*paste)(HWND);
+    const wchar_t* query;
+    bool held = false;  // another program has the clipboard open
+  } kPastes[] = {
+      {L"《红楼梦》", PasteByShiftInsert, L"红"},  // which Wine's edit control pastes itself
+      {L"\r\n工 aaaa", PasteFromItsMenu, L"工"},   // a line copied after its line break
+      {L"Hello, world!", PasteByCtrlV, L"中"},     // nothing to look up
+      {nullptr, PasteByCtrlV, L"中"},
+      {L"字", PasteByCtrlV, L"中", true},
+  };
+  for (const auto& c : kPastes) {
+    SetWindowTextW(query, L"中");
+    SendMessageW(query, EM_SETSEL, 0, -1);
+    c.copied ? Copy(other, c.copied)
+             : void(OpenClipboard(other) && EmptyClipboard() && CloseClipboard());
+    std::thread holder = c.held ? HoldClipboardOpen(300) : std::thread();
+    c.paste(query);
+    if (holder.joinable()) holder.join();
+    EXPECT_EQ(TextOf(query), c.query) << c.copied;
+  }
   DestroyWindow(other);
 }
 

@@ -60,8 +60,10 @@ TEST(ProgramTest, AnswersItsCommandLineInABox) {
         {L"/? --version", L"用法：pavrel.exe", 0},
         {L"--all-codes --lookup 字", L"字 pbf", 0},
         {L"--lookup 工", L"无法查询", 1},
-        {L"--lookup 字", L"当前目录下缺少 data.txt 文件！", 3}}) {
+        {L"--lookup 字", L"当前目录下缺少 data.txt 文件！", 3},
+        {L"--lookup 字", L"当前目录下的 data.txt 不是文件！", 4}}) {
     if (exit_code == 3) std::filesystem::remove("data.txt");
+    if (exit_code == 4) std::filesystem::create_directory("data.txt");
     const PROCESS_INFORMATION pavrel = Start(arguments);
     std::vector<HWND> boxes;   // pavrel.exe's, no other program's
     EXPECT_TRUE(WaitFor([&] {  // shown once it holds its text
@@ -140,14 +142,25 @@ TEST(ProgramTest, StartsAsAskedFollowsCopiesForScreenReadersOneBoxAtATimeAndEnds
   EXPECT_EQ(GetForegroundWindow(), other);
   EXPECT_EQ(GetFocus(), other);
 
-  // Without the table one box says so: a copy while it is open adds none, one that finds the
-  // table closes it, Enter shows it again. Copying here ends xclip, which holds ctest's output.
-  for (const auto& [copied, table, open] :
-       {std::tuple{L"工", false, 1u}, {L"字", false, 1u}, {L"工", true, 0u}, {L"", false, 1u}}) {
-    table ? dir.Write("data.txt", "") : void(std::filesystem::remove("data.txt"));
+  // Without a table it can use one box says why: a copy while it is open adds none, one that finds
+  // the table closes it, Enter shows it again, here for a folder in the table's place. Copying
+  // here ends xclip, which holds ctest's output.
+  constexpr wchar_t kMissing[] = L"当前目录下缺少 data.txt 文件！";
+  enum { kNone, kEmpty, kFolder };
+  for (const auto& [copied, table, message] :
+       {std::tuple{L"工", kNone, kMissing},
+        {L"字", kNone, kMissing},
+        {L"工", kEmpty, L""},
+        {L"", kFolder, L"当前目录下的 data.txt 不是文件！"}}) {
+    std::filesystem::remove("data.txt");
+    if (table == kEmpty) dir.Write("data.txt", "");
+    if (table == kFolder) std::filesystem::create_directory("data.txt");
     *copied ? Copy(other, copied) : void(PostMessageW(query, WM_KEYDOWN, VK_RETURN, 1));
     EXPECT_TRUE(WaitFor([&] {
-      return DialogsOf(pavrel.dwThreadId).size() == open && (!*copied || TextOf(query) == copied);
+      const std::vector<HWND> boxes = DialogsOf(pavrel.dwThreadId);
+      return boxes.size() == (*message ? 1u : 0u) &&
+             (boxes.empty() || TextOf(GetDlgItem(boxes[0], 0xFFFF)) == message) &&
+             (!*copied || TextOf(query) == copied);
     })) << copied;
   }
   SendMessageW(form, WM_CLOSE, 0, 0);  // as another program closes it, the box open

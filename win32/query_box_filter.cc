@@ -3,8 +3,8 @@
 #include <commctrl.h>
 #include <imm.h>
 
-#include <algorithm>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -52,12 +52,19 @@ bool InsertedByTheRule(HWND edit, std::wstring_view inserted) {
   return true;
 }
 
-// A single-line edit control pastes the clipboard's text up to its first line break. Only its
-// beginning is read: the rule keeps one character of it.
-std::wstring PastedText(HWND edit) {
-  std::wstring text = ClipboardText(edit, pavrel::kCopiedTextBytes / sizeof(wchar_t));
-  text.resize(std::min(text.size(), text.find_first_of(L"\r\n")));
-  return text;
+// Pastes, in place of the selection and by the one-character rule, the character that the
+// clipboard's text asks to look up, as a copy of it would while the window follows the clipboard:
+// “字” brings 字, not its quote mark, and a copied line after its line break its character. Text
+// without one brings nothing, and so does a clipboard that holds no text or that another program
+// has open: the box keeps what it had. Only the beginning of the text is read.
+void PasteCopiedCharacter(HWND edit) {
+  const std::optional<char32_t> character = pavrel::CopiedCharacter(
+      std::wstring_view(ClipboardText(edit, pavrel::kCopiedTextBytes / sizeof(wchar_t))));
+  if (!character) return;
+  const std::wstring pasted = ToUtf16(std::u32string_view(&*character, 1));
+  if (!InsertedByTheRule(edit, pasted)) {
+    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pasted.c_str()));
+  }
 }
 
 // An input method's result string, when `flags` of WM_IME_COMPOSITION say that it has one.
@@ -88,14 +95,18 @@ LRESULT CALLBACK FilterInsertions(HWND edit, UINT message, WPARAM wParam, LPARAM
       }
       break;
     }
-    // The paste is made here, also when the rule lets all of it in: the edit's own paste need
-    // not stop at a line break. Out of memory, nothing is pasted.
+    // Shift+Insert goes by the same rule as any other paste: Wine's edit control pastes it without
+    // a WM_PASTE, around the rule.
+    case WM_KEYDOWN:
+      if (wParam == VK_INSERT && GetKeyState(VK_SHIFT) < 0) {
+        SendMessageW(edit, WM_PASTE, 0, 0);
+        return 0;
+      }
+      break;
+    // Out of memory, nothing is pasted.
     case WM_PASTE:
       try {
-        const std::wstring pasted = PastedText(edit);
-        if (!InsertedByTheRule(edit, pasted)) {
-          SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pasted.c_str()));
-        }
+        PasteCopiedCharacter(edit);
       } catch (const std::bad_alloc&) {
       }
       return 0;

@@ -1,5 +1,5 @@
-// What the Windows tests share: a window's text, waits that keep the messages flowing, and the
-// user's clicks and copies in another program.
+// What the Windows tests share: a window's text, waits that keep the messages flowing, the user's
+// clicks and copies in another program, and another program that holds the clipboard open.
 
 #ifndef PAVREL_WIN32_TEST_SUPPORT_H_
 #define PAVREL_WIN32_TEST_SUPPORT_H_
@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "win32/form1.h"
@@ -59,6 +60,21 @@ inline void Copy(HWND edit, const wchar_t* text) {
   SetWindowTextW(edit, text);
   SendMessageW(edit, EM_SETSEL, 0, -1);
   SendMessageW(edit, WM_COPY, 0, 0);
+}
+
+// Opens the clipboard on a thread of its own, as another program that holds it open does, and
+// returns that thread once it has it; the thread closes it after `milliseconds`.
+inline std::thread HoldClipboardOpen(DWORD milliseconds) {
+  const HANDLE opened = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  std::thread holder([=] {
+    OpenClipboard(nullptr);
+    SetEvent(opened);
+    Sleep(milliseconds);
+    CloseClipboard();
+  });
+  WaitForSingleObject(opened, INFINITE);
+  CloseHandle(opened);
+  return holder;
 }
 
 #endif  // PAVREL_WIN32_TEST_SUPPORT_H_
