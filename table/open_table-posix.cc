@@ -60,7 +60,7 @@ bool StampOpenFile(std::FILE* stream, FileStamp& stamp) {
   return true;
 }
 
-StampClock StampClockOf(std::FILE* stream, const std::filesystem::path&) {
+StampClock StampClockOf(std::FILE* stream) {
   struct statfs info {};
   if (fstatfs(fileno(stream), &info) != 0) return {std::chrono::seconds(2), false};
   switch (static_cast<unsigned long>(info.f_type)) {

@@ -2,6 +2,8 @@
 #include <io.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string_view>
 
 #include "table/open_table.h"
@@ -13,7 +15,10 @@ namespace {
 // A file time of Windows (100 ns units since 1601) on the system clock's scale.
 FileTime TimeOf(const LARGE_INTEGER& time) {
   constexpr std::int64_t kUnitsFrom1601To1970 = 116444736000000000;
-  return FileTime(std::chrono::nanoseconds((time.QuadPart - kUnitsFrom1601To1970) * 100));
+  // Nanoseconds from 1970 reach only from 1677 to 2262; a time outside is held at its edge.
+  constexpr std::int64_t kReach = INT64_MAX / 100;
+  const std::int64_t units = std::clamp(time.QuadPart - kUnitsFrom1601To1970, -kReach, kReach);
+  return FileTime(std::chrono::nanoseconds(units * 100));
 }
 
 // Updates `stamp` to the size and times of an open handle: the size from its standard
@@ -82,20 +87,28 @@ std::FILE* OpenRegularFile(const std::filesystem::path& path, FileStamp& stamp,
   return stream;
 }
 
-StampClock StampClockOf(std::FILE* stream, const std::filesystem::path& path) {
-  // A share's server sets the stamps, whether it is named by its path or by a drive letter.
-  wchar_t root[MAX_PATH];
-  std::error_code ignored;
-  if (GetVolumePathNameW(std::filesystem::absolute(path, ignored).c_str(), root, MAX_PATH) &&
-      GetDriveTypeW(root) == DRIVE_REMOTE) {
-    return {{}, false};
+StampClock StampClockOf(std::FILE* stream) {
+  // Asked of the open file, not of its path, which a link may lead elsewhere. Where the answer
+  // cannot be had, the stamps are taken for another clock's, which costs a second reading only.
+  constexpr StampClock kForeign{std::chrono::seconds(2), false};
+  const HANDLE handle = HandleOf(stream);
+  // Only a file on a network share has a remote protocol.
+  FILE_REMOTE_PROTOCOL_INFO remote{};
+  if (handle == INVALID_HANDLE_VALUE ||
+      GetFileInformationByHandleEx(handle, FileRemoteProtocolInfo, &remote, sizeof remote)) {
+    return kForeign;
   }
-  wchar_t file_system[MAX_PATH + 1] = L"";
-  GetVolumeInformationByHandleW(HandleOf(stream), nullptr, 0, nullptr, nullptr, nullptr,
-                                file_system, MAX_PATH + 1);
-  if (std::wstring_view(file_system).starts_with(L"FAT")) return {std::chrono::seconds(2), true};
-  if (std::wstring_view(file_system) == L"exFAT") return {std::chrono::milliseconds(10), true};
-  return {};
+  wchar_t name[MAX_PATH + 1] = L"";
+  if (!GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, nullptr, nullptr, name,
+                                     MAX_PATH + 1)) {
+    return kForeign;
+  }
+  const std::wstring_view file_system = name;
+  if (file_system == L"NTFS" || file_system == L"ReFS") return {};
+  if (file_system.starts_with(L"FAT")) return {std::chrono::seconds(2), true};
+  if (file_system == L"exFAT") return {std::chrono::milliseconds(10), true};
+  // A file system of a user-space driver (WinFsp, Dokan) or of another kind: its own clock.
+  return kForeign;
 }
 
 bool StampOpenFile(std::FILE* stream, FileStamp& stamp) {

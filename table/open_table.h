@@ -53,8 +53,8 @@ struct StampClock {
 std::FILE* OpenRegularFile(const std::filesystem::path& path, FileStamp& stamp,
                            TableFailure& failure);
 
-// Tells where the stamps of the file at `path`, open as `stream`, come from.
-StampClock StampClockOf(std::FILE* stream, const std::filesystem::path& path);
+// Tells where the stamps of the file open as `stream` come from, as the file system it is on says.
+StampClock StampClockOf(std::FILE* stream);
 
 // Updates `stamp`, the stamp of the file open as `stream` when it was opened, to the file's
 // present size and times (which file it is cannot change while it is open); false if they cannot

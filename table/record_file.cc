@@ -87,7 +87,7 @@ RecordFile::RecordFile(const std::filesystem::path& path) : buffer_(kBufferSize 
   TableFailure failure = TableFailure::kUnreadable;
   stream_.reset(OpenRegularFile(path, opened_, failure));
   if (!stream_) throw RecordFileError(failure, "the table cannot be opened");
-  stamp_clock_ = StampClockOf(stream_.get(), path);
+  stamp_clock_ = StampClockOf(stream_.get());
   unread_size_ = opened_.size;
   // The file is read in large blocks into buffer_ already; a second buffer would only copy.
   std::setvbuf(stream_.get(), nullptr, _IONBF, 0);
