@@ -29,18 +29,23 @@ std::size_t DecodeGb18030Standard(const unsigned char* p, const unsigned char* e
 }  // namespace
 
 ByteOrderMark FindByteOrderMark(std::string_view start) {
-  if (start.starts_with(kUtf8ByteOrderMark)) return {ByteOrderMark::kUtf8, 3};
-  if (start.starts_with(kGb18030ByteOrderMark)) return {ByteOrderMark::kGb18030, 4};
-  if (start.starts_with("\xFF\xFE")) return {ByteOrderMark::kUtf16Le, 2};
-  if (start.starts_with("\xFE\xFF")) return {ByteOrderMark::kUtf16Be, 2};
-  return {ByteOrderMark::kNone, 0};
+  ByteOrderMark mark{ByteOrderMark::kNone, 0};
+  if (start.starts_with(kUtf8ByteOrderMark)) mark = {ByteOrderMark::kUtf8, 3};
+  if (start.starts_with(kGb18030ByteOrderMark)) mark = {ByteOrderMark::kGb18030, 4};
+  if (start.starts_with("\xFF\xFE")) mark = {ByteOrderMark::kUtf16Le, 2};
+  if (start.starts_with("\xFE\xFF")) mark = {ByteOrderMark::kUtf16Be, 2};
+  // A marked text converted with its mark, as iconv does, begins with the mark twice.
+  if (mark.length != 0 && start.substr(mark.length).starts_with(start.substr(0, mark.length))) {
+    mark.length *= 2;
+  }
+  return mark;
 }
 
 TableEncoding GuessEncoding(std::string_view sample, bool whole) {
   const unsigned char* p = Bytes(sample);
   const unsigned char* const end = p + sample.size();
   int valid = 0, invalid = 0;
-  while (p != end) {
+  while (p != end && valid + invalid < kEncodingSequences) {
     // ASCII eight bytes at a time: most of a table is codes and line ends.
     while (end - p >= 8 && std::none_of(p, p + 8, [](unsigned char b) { return b >= 0x80; })) {
       p += 8;

@@ -4,9 +4,10 @@
 // UTF-16 little-endian (FF FE) or big-endian (FE FF), or code page 936 with GB18030's four-byte
 // sequences (gb18030.h) (84 31 95 33); the mark is no part of its first record. Any other table
 // is told by its first byte past ASCII, wherever it falls, since up to there both readings agree:
-// the kEncodingSample bytes from there decide. They make the table UTF-8 when they hold
-// characters of several bytes that are valid in UTF-8, at least two for every invalid sequence;
-// otherwise it is code page 936. Chinese text in code page 936 stays valid UTF-8 only by chance and
+// its first characters past ASCII from there decide (kEncodingSequences of them, within
+// kEncodingSample bytes). They make the table UTF-8 when they hold characters of several bytes
+// that are valid in UTF-8, at least two for every invalid sequence; otherwise it is code page
+// 936. Chinese text in code page 936 stays valid UTF-8 only by chance and
 // only for a few characters (摹 C4 A1, for one), so it is not taken for UTF-8; and a stray byte in
 // a UTF-8 table costs only its own record, where it decodes to U+FFFD.
 //
@@ -36,8 +37,10 @@ struct ByteOrderMark {
 // `start`.
 ByteOrderMark FindByteOrderMark(std::string_view start);
 
-// How many bytes from a table's first byte past ASCII choose its encoding.
-constexpr std::size_t kEncodingSample = 4096;
+// How many bytes from a table's first byte past ASCII may choose its encoding: the first
+// kEncodingSequences characters past ASCII in them do.
+constexpr std::size_t kEncodingSample = 64 * 1024;
+constexpr int kEncodingSequences = 16;
 
 // Chooses the encoding of a table without a byte order mark from `sample`: its bytes from its
 // first byte past ASCII on, kEncodingSample of them or, when `whole`, all up to its end.

@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::u32string& query = queries[size == 0 ? 0 : data[0] % std::size(queries)];
   const std::optional<std::u32string> record = pavrel::ReferenceFirstRecord(expected, query);
   const int descriptors = pavrel::CountOpenDescriptors();
-  const pavrel::LookupOutcome outcome = pavrel::LookUp(query, pavrel::kNoWait);
+  pavrel::TableFile file(pavrel::kTablePath, std::chrono::milliseconds(0));  // nothing writes it
+  const pavrel::LookupOutcome outcome = pavrel::LookUp(query, file, pavrel::kNoWait);
   if (outcome.kind !=
           (record ? pavrel::LookupOutcome::Kind::kFound : pavrel::LookupOutcome::Kind::kNotFound) ||
       outcome.record != record.value_or(U"") || pavrel::CountOpenDescriptors() != descriptors) {

@@ -77,6 +77,12 @@ StampClock StampClockOf(std::FILE* stream) {
     case 0x00C36400:  // Ceph
     case 0x6B414653:  // AFS
     case 0x73757245:  // Coda
+    case 0x6a656a63:  // virtiofs
+    case 0x786f4256:  // vboxsf
+    case 0x0BD00BD0:  // Lustre
+    case 0x47504653:  // GPFS
+    case 0x7461636f:  // OCFS2
+    case 0x01161970:  // GFS2
       return {{}, false};
     default:
       return {};

@@ -55,11 +55,13 @@ std::FILE* OpenRegularFile(const std::filesystem::path& path, FileStamp& stamp,
     // A folder is opened only with FILE_FLAG_BACKUP_SEMANTICS: without, it is refused as a file
     // that may not be read.
     const DWORD attributes = GetFileAttributesW(path.c_str());
-    failure = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
-                  ? TableFailure::kMissing
-              : attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
-                  ? TableFailure::kNotRegularFile
-                  : TableFailure::kUnreadable;
+    // Another program's open without sharing, or its lock, keeps us out only for a while.
+    failure =
+        error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND      ? TableFailure::kMissing
+        : error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? TableFailure::kBusy
+        : attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
+            ? TableFailure::kNotRegularFile
+            : TableFailure::kUnreadable;
     return nullptr;
   }
   // Only a file on a disk: a pipe, a console or a device such as NUL or COM1 is refused.

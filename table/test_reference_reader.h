@@ -117,7 +117,7 @@ inline std::optional<std::u32string> ReferenceFirstRecord(
 // The first record of data.txt in the current directory that begins with `key`, found by the
 // fast search.
 inline std::optional<std::u32string> FirstRecord(std::u32string_view key) {
-  TableFile table("data.txt");
+  TableFile table("data.txt", std::chrono::milliseconds(0));
   return ReadTrusted(table, key, kNoWait).record;
 }
 

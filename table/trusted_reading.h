@@ -67,10 +67,15 @@ class TableSource {
   virtual void Sleep(Clock::duration duration) = 0;
 };
 
-// The table at `path` on disk, read with RecordFile, and the system's clocks.
+// The table at `path` on disk, read with RecordFile, and the system's clocks. Its stamp is looked
+// at again `stamp_lag` after it was opened at the least: Linux sets a truncated file's size a
+// moment before its times, so a stamp taken in that moment pairs the new size with the old
+// times, and only a second look tells. Tests that write no table while it is read may do without.
 class TableFile final : public TableSource {
  public:
-  explicit TableFile(std::filesystem::path path) : path_(std::move(path)) {}
+  explicit TableFile(std::filesystem::path path,
+                     std::chrono::milliseconds stamp_lag = std::chrono::milliseconds(2))
+      : path_(std::move(path)), stamp_lag_(stamp_lag) {}
 
   TableReading Read(std::u32string_view key) override;
   Clock::time_point Now() override;
@@ -79,6 +84,7 @@ class TableFile final : public TableSource {
 
  private:
   std::filesystem::path path_;
+  std::chrono::milliseconds stamp_lag_;
 };
 
 // Reads the table from `source` until a reading can be trusted, and returns that reading. Throws

@@ -37,3 +37,8 @@ LRESULT CALLBACK ClosableMessageBox::NoteBox(int code, WPARAM wParam, LPARAM lPa
 void ClosableMessageBox::Close() {
   if (box_ != nullptr) SendMessageW(box_, WM_COMMAND, IDOK, 0);
 }
+
+void ClosableMessageBox::SetText(const std::wstring& text) {
+  // A message box's text is its static control of identifier 0xFFFF.
+  if (box_ != nullptr) SetDlgItemTextW(box_, 0xFFFF, text.c_str());
+}

@@ -24,6 +24,9 @@ class ClosableMessageBox {
   // Closes the open box as its OK button does; nothing when none is open.
   void Close();
 
+  // Replaces the open box's text; nothing when none is open.
+  void SetText(const std::wstring& text);
+
  private:
   static LRESULT CALLBACK NoteBox(int code, WPARAM wParam, LPARAM lParam);
 

@@ -342,8 +342,8 @@ void Form1::SetQuerySelection(int start, int length) {
 
 void Form1::ShowMessage(const std::u32string& text) {
   message_shown_ = true;
-  // One box at a time: lookups of copied characters while it is open add nothing to it.
-  if (message_box_.open()) return;
+  // One box at a time: lookups of copied characters while it is open only bring it up to date.
+  if (message_box_.open()) return message_box_.SetText(ToUtf16(text));
   message_box_.Show(hwnd_, ToUtf16(text), FromUtf8(pavrel::kApplicationTitle));
 }
 

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QString>
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 
@@ -35,6 +36,8 @@ std::u32string ShownOnTerminal(const std::u32string& record) {
 // The record or 无法查询 on standard output, or the table's message on standard error. A pipe or
 // a file gets the record's bytes as they are.
 int ReplyToLookup(const std::u32string& query) {
+  // A reader that goes away is a failed write, not the end of the program.
+  std::signal(SIGPIPE, SIG_IGN);
   const pavrel::ConsoleAnswer answer = pavrel::LookUpInConsole(query);
   if (answer.message) {
     std::cerr << Utf8(answer.text) << '\n';

@@ -201,8 +201,11 @@ void Form1::SetQuerySelection(int start, int length) {
 
 void Form1::ShowMessage(const std::u32string& text) {
   message_shown_ = true;
-  // One box at a time: lookups of copied characters while it is open add nothing to it.
-  if (message_box_ != nullptr) return;
+  // One box at a time: lookups of copied characters while it is open only bring it up to date.
+  if (message_box_ != nullptr) {
+    message_box_->setText(QString::fromStdU32String(text));
+    return;
+  }
   auto* box = new QMessageBox(QMessageBox::NoIcon, pavrel::kApplicationTitle,
                               QString::fromStdU32String(text), QMessageBox::Ok, this);
   box->setAttribute(Qt::WA_DeleteOnClose);
