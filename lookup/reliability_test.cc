@@ -142,6 +142,7 @@ bool FineStamps() {
 struct Tally {
   int lookups = 0, mixed = 0, messages = 0;
   bool fine_stamps = false;
+  std::u32string first_mixed;
 };
 Tally LookUpWhileWriting(const std::function<void(int fd)>& write) {
   TempDir dir;
@@ -159,7 +160,8 @@ Tally LookUpWhileWriting(const std::function<void(int fd)>& write) {
     const std::u32string answer = LookUp(TableWait{});
     const bool busy = answer == kBusyTableMessage;
     tally.messages += busy;
-    tally.mixed += !busy && answer != U"字 " + std::u32string(12, answer.back());
+    const bool mixed = !busy && answer != U"字 " + std::u32string(12, answer.back());
+    if (mixed && tally.mixed++ == 0) tally.first_mixed = answer;
   }
   writer.join();
   return tally;
@@ -217,8 +219,12 @@ TEST(ReliabilityTest, WaitsOutAWriterThatSavesInTwoHalves) {
       std::this_thread::sleep_for(std::chrono::milliseconds(n * 37 % 6 * 50));
     }
   });
-  EXPECT_EQ(tally.mixed, 0) << "of " << tally.lookups;
-  EXPECT_LT(tally.messages, tally.lookups);
+  EXPECT_EQ(tally.mixed, 0) << "of " << tally.lookups << ", first "
+                            << testing::PrintToString(tally.first_mixed);
+  // Where stamps keep whole seconds, a table saved within the last second is always busy.
+  if (tally.fine_stamps) {
+    EXPECT_LT(tally.messages, tally.lookups);
+  }
 }
 
 }  // namespace

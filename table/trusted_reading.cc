@@ -72,11 +72,14 @@ TableReading ReadTrusted(TableSource& source, std::u32string_view key, const Tab
     const Clock::time_point began = source.Now();
     const FileTime began_by_file_clock = source.FileClockNow();
     TableReading reading;
+    std::optional<RecordFileError> unreadable;
     try {
       reading = source.Read(key);
     } catch (const RecordFileError& error) {
-      // Another program has it open in a way that keeps us out for now: as good as a change.
-      if (error.failure() != TableFailure::kBusy) throw;
+      // Another program has it open in a way that keeps us out for now, or a file system failed
+      // a read while it was rewritten (FUSE ones do): as good as a change, unless it lasts.
+      if (error.failure() == TableFailure::kUnreadable) unreadable = error;
+      if (error.failure() != TableFailure::kBusy && !unreadable) throw;
     }
     if (reading.whole) {
       // A table whose change time lies long enough before the reading began sat still: a write
@@ -102,6 +105,7 @@ TableReading ReadTrusted(TableSource& source, std::u32string_view key, const Tab
     }
     const Clock::time_point now = source.Now();
     if (now - start >= wait.limit && readings >= 2) {
+      if (unreadable) throw *unreadable;
       throw RecordFileError(TableFailure::kBusy, "the table kept changing");
     }
     // The next reading as soon as it can tell something: a pause after a change, or when it can

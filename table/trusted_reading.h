@@ -89,8 +89,9 @@ class TableFile final : public TableSource {
 
 // Reads the table from `source` until a reading can be trusted, and returns that reading. Throws
 // RecordFileError with TableFailure::kBusy when the table is still changing `wait.limit` after
-// the first reading began (having read it at least twice), and lets the error of a reading that
-// fails through.
+// the first reading began (having read it at least twice). A table that cannot be read is read
+// again until then too, as a file system may fail a read while the file is rewritten, and is
+// unreadable only if it still is; any other failure ends the lookup at once.
 TableReading ReadTrusted(TableSource& source, std::u32string_view key, const TableWait& wait);
 
 }  // namespace pavrel
