@@ -68,18 +68,23 @@ TableReading ReadTrusted(TableSource& source, std::u32string_view key, const Tab
   std::optional<TableReading> first;
   FileTime first_began_by_file_clock;
   Clock::time_point first_ended;
+  std::optional<RecordFileError> unreadable;  // the last failed reading's error
+  bool read_once = false;
   for (int readings = 1;; ++readings) {
     const Clock::time_point began = source.Now();
     const FileTime began_by_file_clock = source.FileClockNow();
     TableReading reading;
-    std::optional<RecordFileError> unreadable;
     try {
       reading = source.Read(key);
+      read_once = true;
     } catch (const RecordFileError& error) {
       // Another program has it open in a way that keeps us out for now, or a file system failed
       // a read while it was rewritten (FUSE ones do): as good as a change, unless it lasts.
-      if (error.failure() == TableFailure::kUnreadable) unreadable = error;
-      if (error.failure() != TableFailure::kBusy && !unreadable) throw;
+      if (error.failure() == TableFailure::kUnreadable) {
+        unreadable.emplace(error);
+      } else if (error.failure() != TableFailure::kBusy) {
+        throw;
+      }
     }
     if (reading.whole) {
       // A table whose change time lies long enough before the reading began sat still: a write
@@ -105,7 +110,8 @@ TableReading ReadTrusted(TableSource& source, std::u32string_view key, const Tab
     }
     const Clock::time_point now = source.Now();
     if (now - start >= wait.limit && readings >= 2) {
-      if (unreadable) throw *unreadable;
+      // Unreadable only if no reading ever got through: else it was being rewritten.
+      if (unreadable && !read_once) throw *unreadable;
       throw RecordFileError(TableFailure::kBusy, "the table kept changing");
     }
     // The next reading as soon as it can tell something: a pause after a change, or when it can

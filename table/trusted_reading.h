@@ -91,7 +91,7 @@ class TableFile final : public TableSource {
 // RecordFileError with TableFailure::kBusy when the table is still changing `wait.limit` after
 // the first reading began (having read it at least twice). A table that cannot be read is read
 // again until then too, as a file system may fail a read while the file is rewritten, and is
-// unreadable only if it still is; any other failure ends the lookup at once.
+// unreadable only if no reading got through; any other failure ends the lookup at once.
 TableReading ReadTrusted(TableSource& source, std::u32string_view key, const TableWait& wait);
 
 }  // namespace pavrel
