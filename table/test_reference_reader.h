@@ -48,8 +48,8 @@ inline std::string ReferenceUtf16ToUtf8(std::string_view bytes, bool big_endian)
   return EncodeUtf8(text);
 }
 
-// Whether a table is UTF-8, after its byte order mark, which `bytes` then loses; UTF-16 becomes
-// UTF-8 first. Without a mark, the rule of table_encoding.h decides from the 4 KiB from its first
+// Whether a table is UTF-8, after its byte order mark (or two of them), which `bytes` then loses;
+// UTF-16 becomes UTF-8 first. Without a mark, the rule of table_encoding.h decides from the 4 KiB from its first
 // byte past ASCII, wherever the reader's buffer cuts the table.
 inline bool ReferenceIsUtf8(std::string& bytes) {
   for (const auto& [mark, utf8] : {std::pair<std::string_view, bool>("\xEF\xBB\xBF", true),
@@ -58,6 +58,7 @@ inline bool ReferenceIsUtf8(std::string& bytes) {
                                    {"\xFE\xFF", true}}) {
     if (!bytes.starts_with(mark)) continue;
     bytes.erase(0, mark.size());
+    if (bytes.starts_with(mark)) bytes.erase(0, mark.size());  // a mark given twice
     if (mark.size() == 2) bytes = ReferenceUtf16ToUtf8(bytes, mark[0] == '\xFE');
     return utf8;
   }
