@@ -10,13 +10,13 @@ namespace pavrel {
 namespace {
 
 // How much later than its stamp the table's last write may have been made. A stamp without a
-// fraction of a second comes from a file system that keeps whole seconds, or even two (FAT),
-// whatever its type tells.
+// fraction of a second comes from a file system that keeps whole seconds (ext4 with small
+// inodes), whatever its type tells; FAT's two seconds its type tells.
 std::chrono::nanoseconds Granularity(const TableReading& reading) {
   using std::chrono::seconds;
   const bool whole_seconds = reading.stamp.changed.time_since_epoch() % seconds(1) == seconds(0);
   return whole_seconds
-             ? std::max<std::chrono::nanoseconds>(reading.stamp_clock.granularity, seconds(2))
+             ? std::max<std::chrono::nanoseconds>(reading.stamp_clock.granularity, seconds(1))
              : reading.stamp_clock.granularity;
 }
 
