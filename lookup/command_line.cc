@@ -12,7 +12,7 @@ namespace {
 
 constexpr char kUsage[] =
     "Usage: pavrel [--follow-clipboard] [--all-codes]\n"
-    "       pavrel --lookup CHARACTER\n"
+    "       pavrel --lookup CHARACTER|WORD\n"
     "\n"
     "Opens a small window that stays above the other windows. Type one Chinese\n"
     "character into its box and press Enter: the first entry of the table that\n"
@@ -25,18 +25,25 @@ constexpr char kUsage[] =
     "      Look up every character copied in another program: the first character\n"
     "      of the copied text that is not ASCII, blank, punctuation, a symbol, a\n"
     "      combining mark or invisible (a variation selector, a Hangul filler).\n"
+    "      Where the table has a phrase that the text begins with there, the\n"
+    "      longest such phrase's entry shows instead; where the copy is one word\n"
+    "      of two to eight Chinese characters, its code by the rule for words.\n"
     "      The other program keeps the keyboard. The window's menu item 跟随剪贴板\n"
     "      switches this on and off.\n"
     "  --all-codes\n"
     "      Show the whole entry, every code, over as many lines as it needs; the\n"
     "      window grows to hold it. The menu item 显示全部编码 switches this on\n"
     "      and off.\n"
-    "  --lookup CHARACTER\n"
+    "  --lookup CHARACTER|WORD\n"
     "      Print what the window would show for the character, from data.txt in\n"
-    "      the current folder, without opening the window. Exit status 0: found;\n"
-    "      1: not in the table (prints 无法查询); 3: there is no table; 4: it is\n"
-    "      not a file; 5: it cannot be read; 6: it kept changing (the message of\n"
-    "      3 to 6 goes to standard error); 7: the answer could not be written.\n"
+    "      the current folder, without opening the window. For a word of two or\n"
+    "      more characters, its own entry; without one, its code by the rule for\n"
+    "      words (中国: kh + lg = khlg) from its characters' longest codes, marked\n"
+    "      （按规则）. Exit status 0: found; 8: a word's code by the rule; 1: not\n"
+    "      in the table (prints 无法查询, for a word with the character missing);\n"
+    "      3: there is no table; 4: it is not a file; 5: it cannot be read; 6: it\n"
+    "      kept changing (the message of 3 to 6 goes to standard error); 7: the\n"
+    "      answer could not be written.\n"
     "  --help\n"
     "      Show this help and exit.\n"
     "  --version\n"
@@ -45,12 +52,11 @@ constexpr char kUsage[] =
     "The window's menu items are remembered for the user as they are chosen; an\n"
     "option applies to its run only.\n";
 
-// The one character that `text` holds in UTF-8; nothing for none, more, or invalid UTF-8.
-std::optional<char32_t> OneCharacter(std::string_view text) {
-  char32_t c;
-  const std::size_t width = DecodeValidUtf8Char(text, c);
-  if (width == 0 || width != text.size()) return std::nullopt;
-  return c;
+// The characters that `text` holds in UTF-8; nothing for none or invalid UTF-8.
+std::optional<std::u32string> Characters(std::string_view text) {
+  std::optional<std::u32string> characters = DecodeUtf8(text);
+  if (characters && characters->empty()) return std::nullopt;
+  return characters;
 }
 
 }  // namespace
@@ -69,7 +75,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         command_line.error = "unexpected argument '" + argument + "'";
         break;
       default:
-        command_line.error = "--lookup needs one character, not '" + argument + "'";
+        command_line.error = "--lookup needs a character or word in UTF-8, not '" + argument + "'";
         break;
     }
   };
@@ -89,15 +95,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     } else if (option && *argument == "--all-codes") {
       command_line.all_codes = true;
     } else if (option && *argument == "--lookup") {
-      // The next argument is the character, whatever it looks like.
+      // The next argument is the text, whatever it looks like.
       const std::string query = argument + 1 != arguments.end() ? *++argument : "";
-      const std::optional<char32_t> character = OneCharacter(query);
-      if (!character) {
+      std::optional<std::u32string> characters = Characters(query);
+      if (!characters) {
         fail(CommandLine::Problem::kNoCharacter, query);
         break;
       }
       command_line.action = CommandLine::Action::kLookup;
-      command_line.query = std::u32string(1, *character);
+      command_line.query = std::move(*characters);
     } else {
       fail(
           option ? CommandLine::Problem::kUnknownOption : CommandLine::Problem::kUnexpectedArgument,

@@ -2,6 +2,7 @@
 
 #include "lookup/command_line.h"
 #include "lookup/lookup_command.h"
+#include "lookup/word_lookup.h"
 
 namespace pavrel {
 
@@ -15,12 +16,14 @@ static_assert(kTableBusyStatus == kTableMissingStatus + static_cast<int>(TableFa
 
 ConsoleAnswer LookUpInConsole(const std::u32string& query) {
   try {
-    const LookupOutcome outcome = LookUp(query);
+    const LookupOutcome outcome = LookUpWord(query);
     switch (outcome.kind) {
       case LookupOutcome::Kind::kFound:
         return {outcome.record == kNotFoundText ? kNotFoundStatus : kFoundStatus, outcome.record};
+      case LookupOutcome::Kind::kComputed:
+        return {kComputedStatus, outcome.record};
       case LookupOutcome::Kind::kNotFound:
-        return {kNotFoundStatus, kNotFoundText};
+        return {kNotFoundStatus, ResultText(outcome)};
       case LookupOutcome::Kind::kFailed:
         return {StatusOf(outcome.failure), FailureMessage(outcome.failure), true};
     }

@@ -1,5 +1,5 @@
-// The lookup command run for a character given on the command line (pavrel --lookup), with no
-// window: the outcome as the text the window would show and an exit status.
+// The lookup command run for a character or word given on the command line (pavrel --lookup),
+// with no window: the outcome as the text the window would show and an exit status.
 
 #ifndef PAVREL_LOOKUP_CONSOLE_LOOKUP_H_
 #define PAVREL_LOOKUP_CONSOLE_LOOKUP_H_
@@ -15,8 +15,8 @@ struct ConsoleAnswer {
   bool message = false;  // `text` is the message box's: it goes to standard error
 };
 
-// Looks `query` up in data.txt in the current directory. A record that reads exactly 无法查询
-// looks like a miss, in the window too, and counts as one.
+// Looks `query` up in data.txt in the current directory, a word as LookUpWord does. A record that
+// reads exactly 无法查询 looks like a miss, in the window too, and counts as one.
 ConsoleAnswer LookUpInConsole(const std::u32string& query);
 
 }  // namespace pavrel

@@ -1,5 +1,6 @@
 #include "lookup/lookup_command.h"
 
+#include "lookup/word_lookup.h"
 #include "table/record_file.h"
 
 namespace pavrel {
@@ -18,13 +19,19 @@ const char32_t* FailureMessage(TableFailure failure) {
   return kMissingTableMessage;
 }
 
+std::u32string ResultText(const LookupOutcome& outcome) {
+  if (outcome.kind != LookupOutcome::Kind::kNotFound) return outcome.record;
+  if (outcome.missing == 0) return kNotFoundText;
+  return kNotFoundText + (U"（表中没有“" + std::u32string(1, outcome.missing) + U"”）");
+}
+
 LookupOutcome LookUp(std::u32string_view query, TableSource& table, const TableWait& wait) {
   try {
-    TableReading reading = ReadTrusted(table, query, wait);
-    if (!reading.record) return {LookupOutcome::Kind::kNotFound, {}};
-    return {LookupOutcome::Kind::kFound, std::move(*reading.record)};
+    TableReading reading = ReadTrusted(table, {std::u32string(query), {}}, wait);
+    if (!reading.found.record) return {LookupOutcome::Kind::kNotFound, {}};
+    return {LookupOutcome::Kind::kFound, std::move(*reading.found.record)};
   } catch (const RecordFileError& error) {
-    return {LookupOutcome::Kind::kFailed, {}, error.failure()};
+    return {LookupOutcome::Kind::kFailed, {}, 0, error.failure()};
   }
 }
 
@@ -33,22 +40,20 @@ LookupOutcome LookUp(std::u32string_view query, const TableWait& wait) {
   return LookUp(query, table, wait);
 }
 
-void RunLookup(WindowOperations& window, const TableWait& wait) {
+namespace {
+
+// Shows the outcome of `look_up` in `window`, as RunLookup describes.
+template <typename LookUpFunction>
+void ShowLookup(WindowOperations& window, LookUpFunction look_up) {
   try {
-    const LookupOutcome outcome = LookUp(window.GetQueryText(), wait);
-    switch (outcome.kind) {
-      case LookupOutcome::Kind::kFound:
-        window.SetResultText(outcome.record);
-        break;
-      case LookupOutcome::Kind::kNotFound:
-        // An empty table answers the query too: the previous character's record must not stay.
-        window.SetResultText(kNotFoundText);
-        break;
-      case LookupOutcome::Kind::kFailed:
-        // The table is closed already, so it is not held while the message waits for the user.
-        window.ShowMessage(FailureMessage(outcome.failure));
-        return;
+    const LookupOutcome outcome = look_up();
+    if (outcome.kind == LookupOutcome::Kind::kFailed) {
+      // The table is closed already, so it is not held while the message waits for the user.
+      window.ShowMessage(FailureMessage(outcome.failure));
+      return;
     }
+    // An empty table answers the query too: the previous character's record must not stay.
+    window.SetResultText(ResultText(outcome));
     window.FocusQueryBox();
     window.SetQuerySelection(0, 1);
   } catch (...) {
@@ -59,6 +64,16 @@ void RunLookup(WindowOperations& window, const TableWait& wait) {
       // Nothing is left to report to; the window goes on as before.
     }
   }
+}
+
+}  // namespace
+
+void RunLookup(WindowOperations& window, const TableWait& wait) {
+  ShowLookup(window, [&] { return LookUp(window.GetQueryText(), wait); });
+}
+
+void RunCopyLookup(WindowOperations& window, const CopiedText& copy, const TableWait& wait) {
+  ShowLookup(window, [&] { return LookUpCopy(copy, wait); });
 }
 
 }  // namespace pavrel

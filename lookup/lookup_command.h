@@ -2,7 +2,8 @@
 // whose first character is the query box's character, and shows it.
 //
 // LookUp decides and says what happened; RunLookup shows that in a window. The console lookup
-// (--lookup) presents the same outcome as text and an exit status.
+// (--lookup) presents the same outcome as text and an exit status. A copy that the window
+// follows may also be a word or begin with a phrase (word_lookup.h): RunCopyLookup shows that.
 
 #ifndef PAVREL_LOOKUP_LOOKUP_COMMAND_H_
 #define PAVREL_LOOKUP_LOOKUP_COMMAND_H_
@@ -10,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "lookup/copied_text.h"
 #include "lookup/window_operations.h"
 #include "table/trusted_reading.h"
 
@@ -33,10 +35,17 @@ constexpr char kTablePath[] = "data.txt";
 
 // What one lookup found, or why it could not look.
 struct LookupOutcome {
-  enum class Kind { kFound, kNotFound, kFailed } kind;
-  std::u32string record;   // kFound: the whole record, key character included
+  enum class Kind { kFound, kComputed, kNotFound, kFailed } kind;
+  // kFound: the whole record, key character included; kComputed: a word, its code by the rule
+  // and kComputedMark (word_code.h)
+  std::u32string record;
+  char32_t missing = 0;    // kNotFound of a word: its first character that the table lacks
   TableFailure failure{};  // kFailed: why the table could not be used
 };
+
+// What the result label shows for an outcome that is not kFailed: the record, or kNotFoundText,
+// for a word followed by the character that the table lacks.
+std::u32string ResultText(const LookupOutcome& outcome);
 
 // Looks `query` up in the table that `table` reads: its first record whose key is the query. The
 // table is read afresh, up to that record, until a reading can be trusted (trusted_reading.h),
@@ -52,6 +61,10 @@ LookupOutcome LookUp(std::u32string_view query, const TableWait& wait = {});
 // instead, and kMissingTableMessage when a window operation fails, and leaves the label, focus
 // and selection as the failure found them.
 void RunLookup(WindowOperations& window, const TableWait& wait = {});
+
+// The same for a copy: the window has put its first character in the query box, and the result
+// label shows the phrase the copy begins with or the word it is, where it is one (word_lookup.h).
+void RunCopyLookup(WindowOperations& window, const CopiedText& copy, const TableWait& wait = {});
 
 }  // namespace pavrel
 

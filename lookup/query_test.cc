@@ -1,5 +1,5 @@
-// What reaches the query box: the character picked from copied text, and the one character the
-// box keeps after any edit.
+// What reaches the query box: the character picked from copied text and the word a copy is, and
+// the one character the box keeps after any edit.
 
 #include "gtest/gtest.h"
 #include "lookup/copied_text.h"
@@ -8,15 +8,22 @@
 namespace pavrel {
 namespace {
 
-// Each text as UTF-8 and as UTF-16, unless it is only bytes.
 TEST(CopiedCharacterTest, IsTheFirstThatIsNeitherAsciiBlankPunctuationNorSymbol) {
   const struct {
     std::u8string_view text;
     std::optional<char32_t> character;
+    std::u32string_view word = U"";  // the word the copy is
   } kCases[] = {
-      {u8"中国人", U'中'},
+      {u8"中国人", U'中', U"中国人"},
       {u8"“字”", U'字'},
-      {u8"《红楼梦》", U'红'},
+      {u8"《红楼梦》", U'红', U"红楼梦"},
+      {u8"\u3000“中国”。\r\n", U'中', U"中国"},
+      {u8"中国abc", U'中'},
+      {u8"a中国", U'中'},
+      {u8"中国，你好", U'中'},
+      {u8"→中国", U'中'},  // a symbol is more than punctuation
+      {u8"一二三四五六七八", U'一', U"一二三四五六七八"},
+      {u8"一二三四五六七八九", U'一'},
       {u8"（犇）", U'犇'},
       {u8"，好", U'好'},
       {u8"〇", U'〇'},  // a number that is a letter
@@ -39,7 +46,12 @@ TEST(CopiedCharacterTest, IsTheFirstThatIsNeitherAsciiBlankPunctuationNorSymbol)
   for (const auto& c : kCases) {
     const std::string_view utf8(reinterpret_cast<const char*>(c.text.data()), c.text.size());
     EXPECT_EQ(CopiedCharacter(utf8), c.character) << utf8;
+    const std::optional<CopiedText> copy = ReadCopiedText(utf8);
+    EXPECT_EQ(copy ? CopiedWord(*copy) : U"", c.word) << utf8;
   }
+  // The first 4 KiB of a longer copy: what follows may not be blank.
+  const std::string cut = std::string(kCopiedTextBytes - 6, ' ') + "中国";
+  EXPECT_EQ(CopiedWord(*ReadCopiedText(cut)), U"");
   EXPECT_EQ(CopiedCharacter(std::u16string_view(u"\u3001\U00020000")), U'\U00020000');
   EXPECT_EQ(CopiedCharacter(std::u16string_view(u"\xdc00字")), std::nullopt);  // a lone surrogate
   EXPECT_EQ(CopiedCharacter(std::u16string_view(u"字\xd800")), U'字');

@@ -47,36 +47,47 @@ struct KeyBytes {
   std::vector<KeyPattern> patterns;  // none for a key that no record can begin with
 };
 
-// Encodes `key` for the byte search: kEmptyRecord for the empty key, and kUnsearchable for
-// U+FFFD, which every byte that starts no character decodes to.
-KeyBytes EncodeKey(TableEncoding encoding, std::u32string_view key) {
-  if (key.empty()) return {KeyBytes::kEmptyRecord, {}};
-  if (key.size() > 1) return {KeyBytes::kBytes, {}};
-  if (key[0] == U'\uFFFD') return {KeyBytes::kUnsearchable, {}};
+// Encodes the characters of `keys` for the byte search: kEmptyRecord for no key, and
+// kUnsearchable for U+FFFD, which every byte that starts no character decodes to.
+KeyBytes EncodeKeys(TableEncoding encoding, std::u32string_view keys) {
+  if (keys.empty()) return {KeyBytes::kEmptyRecord, {}};
   KeyBytes found{KeyBytes::kBytes, {}};
-  for (const std::string& bytes : EncodingsOf(encoding, key[0])) {
-    // An encoding is at most four bytes long; the bound says so to the compiler too.
-    KeyPattern pattern;
-    pattern.length = static_cast<int>(std::min(bytes.size(), sizeof pattern.bytes));
-    std::copy_n(bytes.begin(), pattern.length, pattern.bytes);
-    found.patterns.push_back(pattern);
+  for (const char32_t key : keys) {
+    if (key == U'\uFFFD') return {KeyBytes::kUnsearchable, {}};
+    for (const std::string& bytes : EncodingsOf(encoding, key)) {
+      // An encoding is at most four bytes long; the bound says so to the compiler too.
+      KeyPattern pattern;
+      pattern.length = static_cast<int>(std::min(bytes.size(), sizeof pattern.bytes));
+      std::copy_n(bytes.begin(), pattern.length, pattern.bytes);
+      found.patterns.push_back(pattern);
+    }
   }
   return found;
 }
 
-// Searches [begin, end) for a record that begins with any of the key's encodings: each encoding
-// is searched for apart, and the earliest stop is where a record may begin with the key. A key
-// without encodings is searched for as a pattern of no bytes, which no record begins with.
+// Searches [begin, end) for a record that begins with any of the keys' encodings: each encoding
+// is searched for apart, and the earliest stop is where a record may begin with a key. `stops`
+// keeps each encoding's stop from an earlier search of the same bytes, so that a word's several
+// keys cost one search each per block, not one per stop: a stop at or after `begin` still holds,
+// as no record between begin and it begins with that encoding. A key without encodings is
+// searched for as a pattern of no bytes, which no record begins with.
 const char* SkipRecordsWithoutAnyOf(const char* begin, const char* end,
-                                    const std::vector<KeyPattern>& patterns) {
-  const KeyPattern none;
+                                    const std::vector<KeyPattern>& patterns,
+                                    std::vector<const char*>& stops) {
+  static const std::vector<KeyPattern> none(1);
+  const std::vector<KeyPattern>& searched = patterns.empty() ? none : patterns;
+  stops.resize(searched.size(), nullptr);
   const char* stop = end;
-  for (const KeyPattern& pattern : patterns.empty() ? std::vector<KeyPattern>{none} : patterns) {
-    ScanStop scan = SkipUnquotedRecordsWithoutKey(begin, end, pattern);
-    if (!scan.found && !ShapesRecords(pattern.bytes[0])) {
-      scan = SkipRecordsWithoutKey(scan.at, end, pattern);
+  for (std::size_t i = 0; i < searched.size(); ++i) {
+    if (stops[i] == nullptr || stops[i] < begin) {
+      const KeyPattern& pattern = searched[i];
+      ScanStop scan = SkipUnquotedRecordsWithoutKey(begin, end, pattern);
+      if (!scan.found && !ShapesRecords(pattern.bytes[0])) {
+        scan = SkipRecordsWithoutKey(scan.at, end, pattern);
+      }
+      stops[i] = scan.at;
     }
-    stop = std::min(stop, scan.at);
+    stop = std::min(stop, stops[i]);
   }
   return stop;
 }
@@ -101,6 +112,7 @@ std::size_t RecordFile::Fill(std::size_t wanted) {
   std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
   end_ -= pos_;
   pos_ = 0;
+  ++fills_;
   while (end_ - pos_ < wanted && MoreToRead()) {
     const std::size_t old_end = end_;
     if (utf16_ != ByteOrderMark::kNone) {
@@ -273,12 +285,19 @@ std::u32string RecordFile::ReadRecord() {
 }
 
 bool RecordFile::ReadRecordWithKey(std::u32string_view key, std::u32string& record) {
+  if (key.size() > 1) key = {};  // no record's key is two characters
+  return ReadRecordWithAnyKey(key, record);
+}
+
+bool RecordFile::ReadRecordWithAnyKey(std::u32string_view keys, std::u32string& record) {
   SkipSpaces();
   const bool quoted = OpenQuote();
   const char32_t first = PeekFirstChar(quoted);
-  const bool matches = key.empty() ? first == kNoChar
-                                   : key.size() == 1 && first != kNoChar &&
-                                         FoldPrivateUse(first) == FoldPrivateUse(key[0]);
+  const bool matches =
+      keys.empty() ? first == kNoChar
+                   : first != kNoChar && std::any_of(keys.begin(), keys.end(), [first](char32_t k) {
+                       return FoldPrivateUse(first) == FoldPrivateUse(k);
+                     });
   record.clear();
   if (matches) {
     DecodeField(quoted, record);
@@ -292,20 +311,32 @@ bool RecordFile::ReadRecordWithKey(std::u32string_view key, std::u32string& reco
 // Between the records that it reads one by one, the search skips through the buffer: for a key
 // of bytes first over unquoted records with memchr, then on over quoted ones as well.
 bool RecordFile::FindRecordWithKey(std::u32string_view key, std::u32string& record) {
+  if (key.size() > 1) {
+    // No record's key is two characters: the search reads to the end without finding one.
+    while (!AtEnd()) ReadRecordWithKey(key, record);
+    return false;
+  }
+  return FindRecordWithAnyKey(key, record);
+}
+
+bool RecordFile::FindRecordWithAnyKey(std::u32string_view keys, std::u32string& record) {
   if (AtEnd()) return false;  // the first read finds the byte order mark
-  // Until the first byte past ASCII decides the encoding, the key's bytes in either match nothing.
+  // Until the first byte past ASCII decides the encoding, the keys' bytes in either match nothing.
   TableEncoding encoded = encoding_;
-  KeyBytes bytes = EncodeKey(encoded, key);
+  KeyBytes bytes = EncodeKeys(encoded, keys);
+  std::vector<const char*> stops;
+  std::uint64_t stops_filled = fills_;
   while (!AtEnd()) {
-    if (encoded != encoding_) bytes = EncodeKey(encoded = encoding_, key);
+    if (encoded != encoding_) bytes = EncodeKeys(encoded = encoding_, keys), stops.clear();
+    if (stops_filled != fills_) stops.clear(), stops_filled = fills_;  // the buffer moved
     const char* const data = buffer_.data();
     if (bytes.kind == KeyBytes::kBytes) {
-      pos_ = SkipRecordsWithoutAnyOf(data + pos_, data + end_, bytes.patterns) - data;
+      pos_ = SkipRecordsWithoutAnyOf(data + pos_, data + end_, bytes.patterns, stops) - data;
     } else if (bytes.kind == KeyBytes::kEmptyRecord) {
       pos_ = SkipUnquotedRecordsUntilEmpty(data + pos_, data + end_).at - data;
     }
     if (AtEnd()) break;
-    if (ReadRecordWithKey(key, record)) return true;
+    if (ReadRecordWithAnyKey(keys, record)) return true;
   }
   return false;
 }

@@ -83,6 +83,11 @@ class RecordFile {
   // record, many times faster; for the empty key, only up to each double quote.
   bool FindRecordWithKey(std::u32string_view key, std::u32string& record);
 
+  // The same for a record whose first character is any of the characters of `keys`, which is
+  // then in `record`; for empty `keys`, an empty record. The bytes are searched for each key's.
+  bool ReadRecordWithAnyKey(std::u32string_view keys, std::u32string& record);
+  bool FindRecordWithAnyKey(std::u32string_view keys, std::u32string& record);
+
   // Tells whether the open file's size, modification or change time differs from when it was
   // opened: whether what was read may mix two versions of it. Requires an open file.
   bool ChangedSinceOpened();
@@ -121,9 +126,10 @@ class RecordFile {
   std::unique_ptr<std::FILE, Closer> stream_;
   std::uintmax_t unread_size_ = 0;  // bytes of the file as opened that are not yet read
   std::vector<char> buffer_;
-  std::size_t pos_ = 0;  // next unread byte in buffer_
-  std::size_t end_ = 0;  // end of the valid bytes in buffer_
-  bool grown_ = false;   // the file was longer at the last read than when opened
+  std::size_t pos_ = 0;      // next unread byte in buffer_
+  std::size_t end_ = 0;      // end of the valid bytes in buffer_
+  std::uint64_t fills_ = 0;  // counts the moves of buffer_'s bytes, for searches that keep places
+  bool grown_ = false;       // the file was longer at the last read than when opened
   // The encoding, which the first byte past ASCII decides where there is no byte order mark, and
   // its decoder, null before the first read.
   TableEncoding encoding_ = TableEncoding::kGb18030;
@@ -144,6 +150,14 @@ inline bool ReadRecordWithKey(RecordFile& file, std::u32string_view key, std::u3
 }
 inline bool FindRecordWithKey(RecordFile& file, std::u32string_view key, std::u32string& record) {
   return file.FindRecordWithKey(key, record);
+}
+inline bool ReadRecordWithAnyKey(RecordFile& file, std::u32string_view keys,
+                                 std::u32string& record) {
+  return file.ReadRecordWithAnyKey(keys, record);
+}
+inline bool FindRecordWithAnyKey(RecordFile& file, std::u32string_view keys,
+                                 std::u32string& record) {
+  return file.FindRecordWithAnyKey(keys, record);
 }
 inline bool ChangedSinceOpened(RecordFile& file) { return file.ChangedSinceOpened(); }
 inline const FileStamp& StampAtOpen(const RecordFile& file) { return file.StampAtOpen(); }

@@ -7,6 +7,7 @@
 #include "encoding/utf8.h"
 #include "gtest/gtest.h"
 #include "table/record_file_scan.h"
+#include "table/table_search.h"
 #include "table/test_reference_reader.h"
 #include "testing/test_files.h"
 
@@ -228,6 +229,28 @@ TEST(RecordFileTest, ReadsAndLooksUpLikeTheReference) {
       key.resize(std::min<std::size_t>(key.size(), 1));
       ASSERT_EQ(FirstRecord(key), ReferenceFirstRecord(expected, key)) << "table " << i;
     }
+
+    // A word's search: the first record with a key, and at once the first whose first field is
+    // each of several texts (some records' own, one record's first character, and 䶮).
+    TableSearch search{U"䶮", {U"䶮"}};
+    for (int j = 0; j < 4 && !expected.empty(); ++j) {
+      const std::u32string& record = expected[random() % expected.size()];
+      search.fields.emplace_back(j == 0 ? record.substr(0, 1) : FirstField(record));
+      if (j == 1 && !record.empty()) search.key = record.substr(0, 1);
+    }
+    SearchResult want{ReferenceFirstRecord(expected, search.key), {}};
+    for (const std::u32string& field : search.fields) {
+      const auto own = std::ranges::find_if(expected, [&](const std::u32string& record) {
+        const std::u32string_view first = FirstField(record);
+        return !field.empty() && first.size() == field.size() &&
+               std::equal(first.begin(), first.end(), field.begin(), [](char32_t a, char32_t b) {
+                 return FoldPrivateUse(a) == FoldPrivateUse(b);
+               });
+      });
+      want.fields.push_back(own == expected.end() ? std::nullopt : std::optional(*own));
+    }
+    RecordFile file = OpenRecordFile("data.txt");
+    ASSERT_EQ(SearchTable(file, search), want) << "table " << i;
   }
 }
 

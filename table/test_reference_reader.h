@@ -49,8 +49,8 @@ inline std::string ReferenceUtf16ToUtf8(std::string_view bytes, bool big_endian)
 }
 
 // Whether a table is UTF-8, after its byte order mark (or two of them), which `bytes` then loses;
-// UTF-16 becomes UTF-8 first. Without a mark, the rule of table_encoding.h decides from the 4 KiB from its first
-// byte past ASCII, wherever the reader's buffer cuts the table.
+// UTF-16 becomes UTF-8 first. Without a mark, the rule of table_encoding.h decides from the 4 KiB
+// from its first byte past ASCII, wherever the reader's buffer cuts the table.
 inline bool ReferenceIsUtf8(std::string& bytes) {
   for (const auto& [mark, utf8] : {std::pair<std::string_view, bool>("\xEF\xBB\xBF", true),
                                    {"\x84\x31\x95\x33", false},
@@ -119,7 +119,7 @@ inline std::optional<std::u32string> ReferenceFirstRecord(
 // fast search.
 inline std::optional<std::u32string> FirstRecord(std::u32string_view key) {
   TableFile table("data.txt", std::chrono::milliseconds(0));
-  return ReadTrusted(table, key, kNoWait).record;
+  return ReadTrusted(table, {std::u32string(key), {}}, kNoWait).found.record;
 }
 
 // Every record of the file `name`, read by the fast reader.

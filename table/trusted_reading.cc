@@ -20,25 +20,21 @@ std::chrono::nanoseconds Granularity(const TableReading& reading) {
              : reading.stamp_clock.granularity;
 }
 
-// Whether two readings found the same version: the same stamp, and the same record for the key.
+// Whether two readings found the same version: the same stamp, and the same records.
 bool SameVersion(const TableReading& a, const TableReading& b) {
-  return a.stamp == b.stamp && a.record == b.record;
+  return a.stamp == b.stamp && a.found == b.found;
 }
 
 }  // namespace
 
-TableReading TableFile::Read(std::u32string_view key) {
+TableReading TableFile::Read(const TableSearch& search) {
   const Clock::time_point opened = Clock::now();
   RecordFile file = OpenRecordFile(path_);
   TableReading reading;
   reading.stamp = StampAtOpen(file);
   reading.stamp_clock = file.ClockOfStamps();
   try {
-    std::u32string record;
-    if ((!AtEnd(file) && ReadRecordWithKey(file, key, record)) ||
-        FindRecordWithKey(file, key, record)) {
-      reading.record = std::move(record);
-    }
+    reading.found = SearchTable(file, search);
     // A reading during which the table changed may have read a record made of two versions, or
     // missed one between them: it is not whole.
     std::this_thread::sleep_until(opened + stamp_lag_);
@@ -57,7 +53,7 @@ FileTime TableFile::FileClockNow() { return std::chrono::system_clock::now(); }
 
 void TableFile::Sleep(Clock::duration duration) { std::this_thread::sleep_for(duration); }
 
-TableReading ReadTrusted(TableSource& source, std::u32string_view key, const TableWait& wait) {
+TableReading ReadTrusted(TableSource& source, const TableSearch& search, const TableWait& wait) {
   using Clock = TableSource::Clock;
   // The limit bounds the whole lookup, readings included: a large table that keeps changing
   // costs a few readings, not one per pause. A table whose one reading outlasts the limit still
@@ -75,7 +71,7 @@ TableReading ReadTrusted(TableSource& source, std::u32string_view key, const Tab
     const FileTime began_by_file_clock = source.FileClockNow();
     TableReading reading;
     try {
-      reading = source.Read(key);
+      reading = source.Read(search);
       read_once = true;
     } catch (const RecordFileError& error) {
       // Another program has it open in a way that keeps us out for now, or a file system failed

@@ -22,6 +22,7 @@
 #include <string_view>
 
 #include "table/open_table.h"
+#include "table/table_search.h"
 
 namespace pavrel {
 
@@ -44,7 +45,7 @@ struct TableReading {
   StampClock stamp_clock;  // where its stamps come from
   bool whole = false;      // nothing about the table changed while it was read
   bool held = false;       // another program held it open for writing (see HeldOpenForWriting)
-  std::optional<std::u32string> record;  // the first record with the key, if there is one
+  SearchResult found;      // what the search found
 };
 
 // The table and the clocks, as the rule sees them.
@@ -54,9 +55,9 @@ class TableSource {
 
   virtual ~TableSource() = default;
 
-  // Reads the table once, up to the first record whose key is `key` (record_file.h). Throws
-  // RecordFileError when the table cannot be read at all, with the file closed.
-  virtual TableReading Read(std::u32string_view key) = 0;
+  // Reads the table once, as far as `search` needs (table_search.h). Throws RecordFileError
+  // when the table cannot be read at all, with the file closed.
+  virtual TableReading Read(const TableSearch& search) = 0;
 
   // The time on a clock that only moves forward, for the rule's own waits.
   virtual Clock::time_point Now() = 0;
@@ -77,7 +78,7 @@ class TableFile final : public TableSource {
                      std::chrono::milliseconds stamp_lag = std::chrono::milliseconds(2))
       : path_(std::move(path)), stamp_lag_(stamp_lag) {}
 
-  TableReading Read(std::u32string_view key) override;
+  TableReading Read(const TableSearch& search) override;
   Clock::time_point Now() override;
   FileTime FileClockNow() override;
   void Sleep(Clock::duration duration) override;
@@ -92,7 +93,7 @@ class TableFile final : public TableSource {
 // the first reading began (having read it at least twice). A table that cannot be read is read
 // again until then too, as a file system may fail a read while the file is rewritten, and is
 // unreadable only if no reading got through; any other failure ends the lookup at once.
-TableReading ReadTrusted(TableSource& source, std::u32string_view key, const TableWait& wait);
+TableReading ReadTrusted(TableSource& source, const TableSearch& search, const TableWait& wait);
 
 }  // namespace pavrel
 

@@ -41,7 +41,7 @@ class FakeTable final : public TableSource {
 
   explicit FakeTable(Setup setup) : setup_(std::move(setup)) {}
 
-  TableReading Read(std::u32string_view) override {
+  TableReading Read(const TableSearch&) override {
     const Clock::duration opened = now_;
     TableReading reading;
     reading.stamp = StampAt(opened);
@@ -53,7 +53,7 @@ class FakeTable final : public TableSource {
     const Write* last = LastWriteBy(now_);
     const std::u32string mix =
         U"(mixed " + std::u32string(1, U'0' + (last - &setup_.writes[0]) % 10) + U")";
-    reading.record = LastWriteBy(opened) == last ? last->record : mix;
+    reading.found.record = LastWriteBy(opened) == last ? last->record : mix;
     if (++readings == 1) jumped_ = setup_.file_clock_jump;
     return reading;
   }
@@ -198,7 +198,7 @@ TEST(TrustedReadingTest, TrustsOnlyAVersionThatSatStill) {
     FakeTable table(c.setup);
     std::u32string record;
     try {
-      record = ReadTrusted(table, U"字", wait).record.value_or(U"(none)");
+      record = ReadTrusted(table, {U"字", {}}, wait).found.record.value_or(U"(none)");
     } catch (const RecordFileError& error) {
       EXPECT_EQ(error.failure(), TableFailure::kBusy) << c.what;
     }
@@ -216,7 +216,7 @@ struct CountedTable : TableSource {
   TableFile file{"data.txt"};
   int readings = 0;
 
-  TableReading Read(std::u32string_view key) override { return ++readings, file.Read(key); }
+  TableReading Read(const TableSearch& search) override { return ++readings, file.Read(search); }
   Clock::time_point Now() override { return file.Now(); }
   FileTime FileClockNow() override { return file.FileClockNow(); }
   void Sleep(Clock::duration duration) override { file.Sleep(duration); }
@@ -229,7 +229,7 @@ TEST(TrustedReadingTest, ReadsATableHeldOpenForWriting) {
   dir.Write("data.txt", "\xD6\xD0 khk\n\xD7\xD6 pbf\n");
   std::ofstream writer(dir.path() / "data.txt", std::ios::app);
   CountedTable table;
-  EXPECT_EQ(ReadTrusted(table, U"字", kNoWait).record, U"字 pbf");
+  EXPECT_EQ(ReadTrusted(table, {U"字", {}}, kNoWait).found.record, U"字 pbf");
 #ifdef _WIN32
   EXPECT_EQ(table.readings, 2);
 #else

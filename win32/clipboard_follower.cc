@@ -13,22 +13,22 @@ constexpr UINT kRetryMilliseconds = 50;
 constexpr int kTries = 20;
 constexpr UINT_PTR kRetryTimer = 1;
 
-// Reads the character that the clipboard asks to look up into `character`: nothing when it holds
-// no text, or a copy that a password manager marks as one that clipboard monitors leave alone.
-// The text is read in place, no further than its first units. False, with nothing read, while
-// another program has the clipboard open.
-bool ReadCopiedCharacter(HWND owner, std::optional<char32_t>& character) {
+// Reads what the clipboard asks to look up into `copy`: nothing when it holds no text, or a copy
+// that a password manager marks as one that clipboard monitors leave alone. The text is read in
+// place, no further than its first units. False, with nothing read, while another program has
+// the clipboard open.
+bool ReadCopy(HWND owner, std::optional<pavrel::CopiedText>& copy) {
   static const UINT secret =
       RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
   if (!OpenClipboard(owner)) return false;
-  character.reset();
+  copy.reset();
   const HANDLE data =
       IsClipboardFormatAvailable(secret) ? nullptr : GetClipboardData(CF_UNICODETEXT);
   if (const auto* units =
           data != nullptr ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr) {
     const std::size_t limit =
         std::min(GlobalSize(data) / sizeof(wchar_t), pavrel::kCopiedTextBytes / sizeof(wchar_t));
-    character = pavrel::CopiedCharacter(std::wstring_view(units, wcsnlen(units, limit)));
+    copy = pavrel::ReadCopiedText(std::wstring_view(units, wcsnlen(units, limit)));
     GlobalUnlock(data);
   }
   CloseClipboard();
@@ -63,11 +63,11 @@ void ClipboardFollower::ReadNewCopy(HWND window) {
   if (!following_) return;
   const DWORD sequence = GetClipboardSequenceNumber();
   if (sequence != 0 && sequence == read_sequence_) return;
-  std::optional<char32_t> character;
-  if (!ReadCopiedCharacter(window, character)) {
+  std::optional<pavrel::CopiedText> copy;
+  if (!ReadCopy(window, copy)) {
     if (++tries_ < kTries) SetTimer(window, kRetryTimer, kRetryMilliseconds, nullptr);
     return;
   }
   read_sequence_ = sequence;
-  if (character) copied_(*character);
+  if (copy) copied_(*copy);
 }

@@ -1,5 +1,5 @@
 // Follows the clipboard for a window, as the window's 跟随剪贴板 mode does: while it is on, each
-// new copy that asks to look up a character (lookup/copied_text.h) hands that character over,
+// new copy that asks to look something up (lookup/copied_text.h) hands that over,
 // read without taking the keyboard from the program where the user copied. A copy that holds no
 // text, or one that a password manager marks as one that clipboard monitors leave alone, hands
 // over nothing. Windows tells the window of the clipboard's changes, and the window passes those
@@ -13,10 +13,13 @@
 #include <functional>
 #include <utility>
 
+#include "lookup/copied_text.h"
+
 class ClipboardFollower {
  public:
-  // `copied` gets the character of each new copy that asks to look one up.
-  explicit ClipboardFollower(std::function<void(char32_t)> copied) : copied_(std::move(copied)) {}
+  // `copied` gets each new copy that asks to look something up.
+  explicit ClipboardFollower(std::function<void(const pavrel::CopiedText&)> copied)
+      : copied_(std::move(copied)) {}
   ClipboardFollower(const ClipboardFollower&) = delete;
   ClipboardFollower& operator=(const ClipboardFollower&) = delete;
 
@@ -33,7 +36,7 @@ class ClipboardFollower {
  private:
   void ReadNewCopy(HWND window);
 
-  std::function<void(char32_t)> copied_;
+  std::function<void(const pavrel::CopiedText&)> copied_;
   bool following_ = false;
   int tries_ = 0;            // reads of the newest copy that found the clipboard open
   DWORD read_sequence_ = 0;  // the clipboard's sequence number at the last copy read

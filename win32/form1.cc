@@ -229,12 +229,13 @@ void Form1::SetFollowClipboard(bool on) {
   CheckModeItem(hwnd_, pavrel::kFollowClipboardItem, clipboard_.following());
 }
 
-// Looks the copied character up as Enter would, leaving the keyboard where the user copied.
-void Form1::LookUpCopied(char32_t character) {
+// Looks the copy up as Enter would its first character, which the query box gets, but shows the
+// phrase it begins with or the word it is, leaving the keyboard where the user copied.
+void Form1::LookUpCopied(const pavrel::CopiedText& copy) {
   try {
-    SetWindowTextW(text1_, ToUtf16(std::u32string_view(&character, 1)).c_str());
+    SetWindowTextW(text1_, ToUtf16(std::u32string_view(copy.text).substr(0, 1)).c_str());
     message_shown_ = false;
-    Lookup();
+    Lookup(&copy);
     // The table is there again: the open box that says it is missing is out of date.
     if (!message_shown_) message_box_.Close();
   } catch (const std::bad_alloc&) {
@@ -304,9 +305,13 @@ void Form1::FitResult() {
 // Runs one lookup, and tells screen readers once of the caption it leaves, however often it set
 // it on the way (to 无法查询 for each record that did not match). A lookup that runs while this
 // one waits in its message box has its own announcement.
-void Form1::Lookup() {
+void Form1::Lookup(const pavrel::CopiedText* copy) {
   const bool outer_result_set = std::exchange(result_set_, false);
-  pavrel::RunLookup(*this);
+  if (copy != nullptr) {
+    pavrel::RunCopyLookup(*this, *copy);
+  } else {
+    pavrel::RunLookup(*this);
+  }
   if (result_set_) MarkLiveRegionChanged(label3_);
   result_set_ = outer_result_set;
 }

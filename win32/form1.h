@@ -67,9 +67,9 @@ class Form1 : public pavrel::WindowOperations {
   void OnContextMenu(HWND hwnd, HWND control, int x, int y);
   void ChooseMenuItem(pavrel::MenuItemIndex item);
   bool IsOn(pavrel::MenuItemIndex item) const;
-  void LookUpCopied(char32_t character);
+  void LookUpCopied(const pavrel::CopiedText& copy);
 
-  void Lookup();
+  void Lookup(const pavrel::CopiedText* copy = nullptr);  // a copy's, or the query box's
   void SetFonts();
   HFONT WindowFont() const { return fonts_[static_cast<int>(pavrel::FontRole::kWindow)]; }
   int ResultHeightFor(UINT dpi) const;
@@ -88,7 +88,7 @@ class Form1 : public pavrel::WindowOperations {
   bool all_codes_ = false;          // Label3 grows to show the whole record
   bool message_shown_ = false;      // set by ShowMessage: the lookup failed
   ClosableMessageBox message_box_;  // what ShowMessage opened
-  ClipboardFollower clipboard_{[this](char32_t character) { LookUpCopied(character); }};
+  ClipboardFollower clipboard_{[this](const pavrel::CopiedText& copy) { LookUpCopied(copy); }};
 };
 
 // Dispatches one message of the thread's queue as the program's message loop does: keys that a

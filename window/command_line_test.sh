@@ -3,8 +3,9 @@
 # with status 0, even before other arguments, and fails when it cannot write them. A bad option,
 # the first argument that is not an option, or any after --, gets status 2 and standard error.
 # --lookup answers from data.txt here: the record (0), on a terminal with its control characters
-# written out, 无法查询 (1), or the message for a missing table (3) or a folder (4); an answer
-# that cannot be written gets 7.
+# written out, a word's code by the rule (8), 无法查询 (1), for a word naming the character the
+# table lacks, or the message for a missing table (3) or a folder (4); an answer that cannot be
+# written gets 7.
 set -uo pipefail
 unset DISPLAY WAYLAND_DISPLAY
 pavrel=$1 dir=$(mktemp -d)
@@ -28,9 +29,9 @@ Try 'pavrel --help' for more information." -- --help
 printf '\xD6\xD0 khk\r\n\xB5\xC4 rqyy rqy r\r\n' >data.txt  # 中 khk, 的 rqyy rqy r
 check 0 '的 rqyy rqy r' '' --lookup 的
 check 1 '无法查询' '' --all-codes --lookup 字
-check 2 '' "pavrel: --lookup needs one character, not '的中'
-Try 'pavrel --help' for more information." --lookup 的中
-check 2 '' "pavrel: --lookup needs one character, not '"$'\xED\xA0\x80'"'
+check 8 '的中 rqkh（按规则）' '' --lookup 的中
+check 1 '无法查询（表中没有“文”）' '' --lookup 中文
+check 2 '' "pavrel: --lookup needs a character or word in UTF-8, not '"$'\xED\xA0\x80'"'
 Try 'pavrel --help' for more information." --lookup $'\xED\xA0\x80'  # a surrogate is no character
 : >data.txt
 check 1 '无法查询' '' --lookup 的

@@ -15,22 +15,24 @@ using namespace std::chrono_literals;
 // How long an owner may take to answer all of a read.
 constexpr auto kOwnerTimeout = 2s;
 
-QString AsQString(std::optional<char32_t> character) {
-  return character ? QString::fromUcs4(&*character, 1) : QString();
+// What the beginning of `copied` asks to look up, as a copy is read.
+std::optional<pavrel::CopiedText> ReadCopiedText(const QString& copied) {
+  const QStringView text = QStringView(copied).left(pavrel::kCopiedTextBytes / 2);
+  return pavrel::ReadCopiedText(std::u16string_view(text.utf16(), text.size()));
 }
 
 // Other platforms than X11 read through Qt's clipboard, in the window's thread.
-QString CharacterFromQtClipboard() {
+std::optional<pavrel::CopiedText> ReadQtClipboard() {
   const QMimeData* data = QGuiApplication::clipboard()->mimeData();
   if (data == nullptr || data->data("x-kde-passwordManagerHint") == "secret") return {};
-  return CharacterToLookUp(data->text());
+  return ReadCopiedText(data->text());
 }
 
 }  // namespace
 
 QString CharacterToLookUp(const QString& copied) {
-  const QStringView text = QStringView(copied).left(pavrel::kCopiedTextBytes / 2);
-  return AsQString(pavrel::CopiedCharacter(std::u16string_view(text.utf16(), text.size())));
+  const std::optional<pavrel::CopiedText> copy = ReadCopiedText(copied);
+  return copy ? QString::fromStdU32String(copy->text.substr(0, 1)) : QString();
 }
 
 CopiedTextReader::CopiedTextReader(QObject* parent) : QObject(parent) {}
@@ -46,7 +48,7 @@ CopiedTextReader::~CopiedTextReader() {
 
 void CopiedTextReader::Read() {
   if (QGuiApplication::platformName() != "xcb") {
-    emit characterRead(CharacterFromQtClipboard());
+    if (const std::optional<pavrel::CopiedText> copy = ReadQtClipboard()) emit copyRead(*copy);
     return;
   }
   {
@@ -67,12 +69,13 @@ void CopiedTextReader::ReadCopies() {
     lock.unlock();
     const std::optional<std::string> text = ReadClipboardBeginning(
         pavrel::kCopiedTextBytes, kOwnerTimeout, [&] { return stopping_ || newest_copy_ != copy; });
-    const QString character = AsQString(text ? pavrel::CopiedCharacter(*text) : std::nullopt);
+    std::optional<pavrel::CopiedText> read;
+    if (text) read = pavrel::ReadCopiedText(*text);
     // Told in the window's thread, unless a newer copy has come meanwhile.
     QMetaObject::invokeMethod(
         this,
-        [this, copy, character] {
-          if (copy == newest_copy_) emit characterRead(character);
+        [this, copy, read] {
+          if (copy == newest_copy_ && read) emit copyRead(*read);
         },
         Qt::QueuedConnection);
     lock.lock();

@@ -12,8 +12,10 @@
 #include <mutex>
 #include <thread>
 
-// The character that copied text asks to look up (lookup/copied_text.h), from its first 4 KiB as
-// a copy is read; an empty string for none.
+#include "lookup/copied_text.h"
+
+// The character that copied text asks to put in the query box (lookup/copied_text.h), from its
+// first 4 KiB as a copy is read; an empty string for none.
 QString CharacterToLookUp(const QString& copied);
 
 class CopiedTextReader : public QObject {
@@ -28,9 +30,8 @@ class CopiedTextReader : public QObject {
   void Read();
 
  signals:
-  // The character that the newest copy asks to look up (lookup/copied_text.h), or an empty
-  // string when it asks for none.
-  void characterRead(const QString& character);
+  // What the newest copy asks to look up (lookup/copied_text.h), when it asks for anything.
+  void copyRead(const pavrel::CopiedText& copy);
 
  private:
   void ReadCopies();  // the worker thread

@@ -96,8 +96,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
     if (menu_items_[pavrel::kFollowClipboardItem]->isChecked()) copied_text_reader_->Read();
   });
-  connect(copied_text_reader_, &CopiedTextReader::characterRead, this,
-          &Form1::lookUpCopiedCharacter);
+  connect(copied_text_reader_, &CopiedTextReader::copyRead, this, &Form1::lookUpCopy);
   connect(menu_items_[pavrel::kAllCodesItem], &QAction::toggled, this, &Form1::fitResult);
   fitResult();
 
@@ -123,9 +122,13 @@ void Form1::lookUpCharacter() { runLookup(); }
 
 // A lookup that finds the table, by Enter or by a copy, closes an open box that says it is
 // missing: that box is out of date.
-void Form1::runLookup() {
+void Form1::runLookup(const pavrel::CopiedText* copy) {
   message_shown_ = false;
-  pavrel::RunLookup(*this);
+  if (copy != nullptr) {
+    pavrel::RunCopyLookup(*this, *copy);
+  } else {
+    pavrel::RunLookup(*this);
+  }
   if (!message_shown_ && message_box_ != nullptr) message_box_->accept();
 }
 
@@ -156,13 +159,14 @@ void Form1::fitResult() {
   credit->resize(credit->width(), height() - credit->y());
 }
 
-// Looks the copied character up as Enter would. The focus stays where the user copied: the
-// lookup's setFocus only marks the query box for when this window is next activated.
-void Form1::lookUpCopiedCharacter(const QString& character) {
-  if (!menu_items_[pavrel::kFollowClipboardItem]->isChecked() || character.isEmpty()) return;
-  query_box_->setText(character);
+// Looks the copy up as Enter would its first character, which the query box gets, but shows the
+// phrase it begins with or the word it is. The focus stays where the user copied: the lookup's
+// setFocus only marks the query box for when this window is next activated.
+void Form1::lookUpCopy(const pavrel::CopiedText& copy) {
+  if (!menu_items_[pavrel::kFollowClipboardItem]->isChecked()) return;
+  query_box_->setText(QString::fromStdU32String(copy.text.substr(0, 1)));
   looking_up_copy_ = true;
-  runLookup();
+  runLookup(&copy);
   looking_up_copy_ = false;
 }
 

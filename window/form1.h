@@ -1,9 +1,9 @@
 // The lookup window: a prompt, a query box for one character, the result label, the query button
 // and a credit line, in a small window that stays above all ordinary windows. It carries out the
 // lookup command's window operations on its controls. While it follows the clipboard, it looks
-// up each character copied elsewhere without taking the keyboard. While it shows every code, the
-// result label holds the whole record and the window grows to fit it. Both modes are items of
-// the window's context menu, whose choices are remembered for the user.
+// up each character, phrase or word copied elsewhere without taking the keyboard. While it shows
+// every code, the result label holds the whole record and the window grows to fit it. Both modes
+// are items of the window's context menu, whose choices are remembered for the user.
 
 #ifndef PAVREL_WINDOW_FORM1_H_
 #define PAVREL_WINDOW_FORM1_H_
@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <array>
 
+#include "lookup/copied_text.h"
 #include "lookup/form_layout.h"
 #include "lookup/window_operations.h"
 
@@ -47,11 +48,12 @@ class Form1 : public QWidget, public pavrel::WindowOperations {
 
  private slots:
   void lookUpCharacter();
-  void runLookup();
-  void lookUpCopiedCharacter(const QString& character);
+  void lookUpCopy(const pavrel::CopiedText& copy);
   void fitResult();
 
  private:
+  void runLookup(const pavrel::CopiedText* copy = nullptr);  // a copy's, or the query box's
+
   std::array<QWidget*, std::size(pavrel::kControls)> controls_;  // by pavrel::ControlIndex
   QLineEdit* query_box_;
   QLabel* result_label_;
