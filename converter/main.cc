@@ -85,7 +85,8 @@ character has no line of its own.
 OUTPUT is replaced at once, never half written; an existing OUTPUT is kept unless --force is
 given, and a replaced one keeps its permissions (a symbolic link stays and its file is
 replaced). A device or pipe, such as /dev/stdout, is written into, never replaced. A summary
-goes to standard error, and on a terminal a progress line while a large INPUT is read.
+(how many characters and phrases were written, and what was left out) goes to standard error,
+and on a terminal a progress line while a large INPUT is read.
 
 Options:
   --encoding ENCODING
