@@ -91,8 +91,8 @@ bool TableBuilder::AddCode(Record& record, std::string code_bytes, std::size_t l
 }
 
 std::size_t TableBuilder::phrases() const {
-  return std::count_if(phrases_.begin(), phrases_.end(),
-                       [this](const Record& phrase) { return Written(phrase); });
+  return static_cast<std::size_t>(std::count_if(
+      phrases_.begin(), phrases_.end(), [this](const Record& phrase) { return Written(phrase); }));
 }
 
 std::size_t TableBuilder::phrase_codes() const {
