@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -27,6 +29,7 @@ namespace {
 struct Options {
   bool force = false;                         // replace an existing output
   bool verbose = false;                       // list the first entries left out
+  bool phrases = true;                        // keep phrases as well as single characters
   bool help = false;                          // print the help and do nothing else
   bool version = false;                       // print the version and do nothing else
   TableOutput encoding = TableOutput::kUtf8;  // the table's encoding
@@ -38,7 +41,8 @@ struct Options {
 constexpr std::size_t kListedLeftOut = 10;
 
 void Usage(std::ostream& out) {
-  out << R"(Usage: pavrel-table [--force] [--verbose] [--encoding ENCODING] INPUT [OUTPUT]
+  out << R"(Usage: pavrel-table [--force] [--verbose] [--no-phrases] [--encoding ENCODING] INPUT
+                   [OUTPUT]
        pavrel-table --help | --version
 
 Makes a lookup table for Pavrel from a Wubi dictionary INPUT and writes it to OUTPUT (by default
@@ -66,24 +70,30 @@ start with # are skipped.
 
 The table is text with CR LF line ends: one line per single character, in the order in which
 the characters first appear, holding the character and its distinct codes in lower case,
-longest first, each after one space (for example "字 pbf pb"). Its ENCODING is utf-8 (the
-default: UTF-8 with a byte order mark, which every character fits), gb18030 (code page 936, and
-GB18030's four-byte sequences for the characters it lacks) or cp936 (code page 936 alone, as
-Pavrel 0.1 wrote it). Left out, and counted by reason, are entries without a text or a code,
-phrases (texts that are not one character), characters that the ENCODING cannot hold or that
-the lookup would read as field syntax (a comma, double quote, space or control character),
-codes the dictionary excludes, and codes that hold such a character or are longer than 32
-characters.
+longest first, each after one space (for example "字 pbf pb"); then one such line per phrase
+(a text of two or more characters, "中国 khlg"), in the order in which the phrases first
+appear, so that a lookup of one character finds the character's own line first. Its ENCODING
+is utf-8 (the default: UTF-8 with a byte order mark, which every character fits), gb18030 (code
+page 936, and GB18030's four-byte sequences for the characters it lacks) or cp936 (code page
+936 alone, as Pavrel 0.1 wrote it). Left out, and counted by reason, are entries without a
+text or a code, phrases with --no-phrases, texts with a character that the ENCODING cannot
+hold or that the lookup would read as field syntax (a comma, double quote, space or control
+character; in a phrase also the full-width space U+3000), codes the dictionary excludes, codes
+that hold such a character or are longer than 32 characters, and phrases whose first
+character has no line of its own.
 
 OUTPUT is replaced at once, never half written; an existing OUTPUT is kept unless --force is
 given, and a replaced one keeps its permissions (a symbolic link stays and its file is
 replaced). A device or pipe, such as /dev/stdout, is written into, never replaced. A summary
-goes to standard error, and on a terminal a progress line while a large INPUT is read.
+(how many characters and phrases were written, and what was left out) goes to standard error,
+and on a terminal a progress line while a large INPUT is read.
 
 Options:
   --encoding ENCODING
               write the table in utf-8 (the default), gb18030 or cp936
   --force     replace OUTPUT if it exists
+  --no-phrases
+              leave phrases out: only single characters get a line
   --verbose   also list the first )"
       << kListedLeftOut << R"( entries left out, with their line numbers
   --help      print this help
@@ -119,6 +129,8 @@ std::optional<Options> ParseOptions(int argc, char* argv[]) {
       }
     } else if (!only_names && arg == "--force") {
       options.force = true;
+    } else if (!only_names && arg == "--no-phrases") {
+      options.phrases = false;
     } else if (!only_names && (arg == "--verbose" || arg == "-v")) {
       options.verbose = true;
     } else if (!only_names && (arg == "--help" || arg == "-h")) {
@@ -147,11 +159,13 @@ std::string Count(std::size_t n, std::string_view one, std::string_view many) {
   return std::to_string(n) + " " + std::string(n == 1 ? one : many);
 }
 
-// An entry left out, kept for --verbose.
+// An entry left out, kept for --verbose, with its place among the entries.
 struct LeftOutEntry {
+  std::size_t number;
   std::string where;
   Outcome outcome;
   std::string entry;
+  char32_t first;  // the first character of its text
 };
 
 // The reasons for leaving an entry out, as nouns for one entry and for several.
@@ -167,6 +181,9 @@ std::string_view ReasonName(Outcome outcome, bool many) {
       return many ? "excluded codes" : "excluded code";
     case Outcome::kUnusableCode:
       return many ? "unusable codes" : "unusable code";
+    case Outcome::kPhraseWithoutCharacter:
+      return many ? "phrases whose first character has no line"
+                  : "phrase whose first character has no line";
     case Outcome::kKept:
       break;
   }
@@ -176,8 +193,9 @@ std::string_view ReasonName(Outcome outcome, bool many) {
 // What was left out, by reason: "nothing", "1 phrase", "1 phrase and 2 excluded codes".
 std::string LeftOut(const TableBuilder& table) {
   std::vector<std::string> reasons;
+  const std::array<std::size_t, kOutcomes> counts = table.counts();
   for (std::size_t i = 1; i < kOutcomes; ++i) {
-    const std::size_t n = table.counts()[i];
+    const std::size_t n = counts[i];
     const auto outcome = static_cast<Outcome>(i);
     if (n > 0) reasons.push_back(Count(n, ReasonName(outcome, false), ReasonName(outcome, true)));
   }
@@ -227,26 +245,48 @@ void Convert(const Options& options) {
     throw FileError(options.output, "is INPUT itself; name another file to write");
   }
 
-  TableBuilder table(options.encoding);
-  std::vector<LeftOutEntry> listed;
+  TableBuilder table(options.encoding, options.phrases);
+  // For --verbose: the first entries left out, and the phrases kept while their first character
+  // had no line, which are left out in the end if it never gets one.
+  std::vector<LeftOutEntry> listed, waiting;
+  std::size_t number = 0;
   Progress progress(std::cerr, isatty(STDERR_FILENO), SteadySeconds);
   ReadDictionary(
       options.input,
       [&](const Entry& entry) {
-        const Outcome outcome = table.Add(entry);
-        if (outcome == Outcome::kKept || !options.verbose || listed.size() == kListedLeftOut)
+        Outcome outcome = table.Add(entry);
+        ++number;
+        if (!options.verbose) return;
+        std::vector<LeftOutEntry>& list = outcome != Outcome::kKept ? listed : waiting;
+        if (outcome == Outcome::kKept) {
+          if (entry.text.size() == 1 || table.HoldsCharacter(entry.text[0])) return;
+          outcome = Outcome::kPhraseWithoutCharacter;
+        } else if (listed.size() == kListedLeftOut) {
           return;
+        }
         const std::string where =
             entry.file->string() + (entry.row ? ": row id " : ":") + std::to_string(entry.line);
-        listed.push_back({where, outcome, Printable(entry.text) + " " + Printable(entry.code)});
+        list.push_back({number, where, outcome, Printable(entry.text) + " " + Printable(entry.code),
+                        entry.text.empty() ? U'\0' : entry.text[0]});
       },
       &progress);
   progress.Finish();
+  for (const LeftOutEntry& e : waiting) {
+    if (!table.HoldsCharacter(e.first)) listed.push_back(e);
+  }
+  std::stable_sort(listed.begin(), listed.end(), [](const LeftOutEntry& a, const LeftOutEntry& b) {
+    return a.number < b.number;
+  });
+  if (listed.size() > kListedLeftOut) listed.resize(kListedLeftOut);
   if (table.characters() > 0) {
     WriteTable(options.output, table.Text(), options.force);
     std::cerr << "pavrel-table: wrote " << Count(table.characters(), "character", "characters")
-              << " with " << Count(table.codes(), "code", "codes") << " to "
-              << (options.output == "-" ? "standard output" : options.output.string())
+              << " with " << Count(table.codes(), "code", "codes");
+    if (table.phrases() > 0) {
+      std::cerr << " and " << Count(table.phrases(), "phrase", "phrases") << " with "
+                << Count(table.phrase_codes(), "code", "codes");
+    }
+    std::cerr << " to " << (options.output == "-" ? "standard output" : options.output.string())
               << "; left out " << LeftOut(table) << "\n";
   }
   for (const LeftOutEntry& e : listed) {

@@ -73,18 +73,27 @@ struct Case {
 
 const Case kCases[] = {
     // Rime: comments and a header, columns by their default order, weights and stems, codes
-    // merged per character longest first, and each reason for leaving an entry out.
-    {"# comment\n---\nname: x\n# 字\tzzzz\n...\n# 叫\tb\n\n字\tpbf\t10\n字\tpb\t20\tstem\n中\tk\n"
-     "中\tkhk\n中文\tkhyy\n𠀀\tzz\n中\tkh\t1\n字\tpbf\n中\n",
-     "pavrel-table --encoding cp936 --verbose in", 0, U"字 pbf pb\r\n中 khk kh k\r\n",
-     "wrote 2 characters with 5 codes to data.txt; left out 1 incomplete entry, 1 phrase and 1 "
-     "unencodable character\n  in:12: phrase: 中文 khyy\n  in:13: unencodable"},
+    // merged per text longest first, phrases after every character, and each reason for leaving
+    // an entry out, listed in the order of the entries.
+    {"# comment\n---\nname: x\n# 字\tzzzz\n...\n# "
+     "叫\tb\n\n中文\tkhy\n字\tpbf\t10\n字\tpb\t20\tstem\n"
+     "中\tk\n中\tkhk\n中文\tkhyy\n中文\tKHY\n文字\typ\n𠀀\tzz\n中　文\tkhyy\n中,"
+     "文\tkhyy\n中\tkh\t1\n"
+     "字\tpbf\n中\n",
+     "pavrel-table --encoding cp936 --verbose in", 0,
+     U"字 pbf pb\r\n中 khk kh k\r\n中文 khyy khy\r\n",
+     "wrote 2 characters with 5 codes and 1 phrase with 2 codes to data.txt; left out 1 incomplete "
+     "entry, 3 unencodable characters and 1 phrase whose first character has no line\n  in:15: "
+     "phrase whose first character has no line: 文字 yp\n  in:16: unencodable character: 𠀀 zz\n"
+     "  in:17: unencodable character: 中　文 khyy\n  in:18: unencodable character: 中,文 khyy\n"
+     "  in:21: incomplete"},
     // Columns in a flow list with quotes and a comment; excluded codes, one pattern that a
     // backtracking matcher would take forever on.
     {"--- \ncolumns: [weight, 'code', \"text\"]  # weights first\nencoder:\n  exclude_patterns:\n"
      "    # the z key types symbols\n    - '^z.*$'\n    - ((a+)+)+$\n...\n10\tpbf\t字\n1\tzzz\t字\n"
      "5\tzzpp\t亻\n3\twth\t亻\n1\tzzd\t⑴\n1\taaaaaaaaaaaaaaaaaaaaaaaaaaaaaab\t工作\n",
-     "pavrel-table in", 0, U"字 pbf\r\n亻 wth\r\n", "left out 1 phrase and 3 excluded codes\n"},
+     "pavrel-table in", 0, U"字 pbf\r\n亻 wth\r\n",
+     "left out 3 excluded codes and 1 phrase whose first character has no line\n"},
     {"---\ncolumns:\n  - text\n  - weight\n...\n字\t1\n", "pavrel-table in", 1, U"",
      "in: the header's columns name no code"},
     // Imports, depth first; b's header is a flow mapping.
@@ -147,18 +156,19 @@ const Case kCases[] = {
     // Code first, shown only by the second line; lines end in lone CRs too, and hold at most
     // 1 MiB, also in UTF-16 of characters outside the Basic Multilingual Plane.
     {"AB CD\raa 式\r工 a\r\naaaa 工 100\r", "pavrel-table in", 0, U"式 aa\r\n工 aaaa a\r\n",
-     "left out 1 phrase\n"},
+     "left out 1 phrase whose first character has no line\n"},
     {"KeyCode=abcdefghijklmnopqrstuvwxy\nLength=4\nPinyin=@\n[Rule]\ne2=p11+p12+p21+p22\n"
-     "[Data]\na 工\n@a 阿\naa 式\naaaa 工\n",
-     "pavrel-table in", 0, U"工 aaaa a\r\n式 aa\r\n", "wrote 2 characters with 3 codes"},
+     "[Data]\na 工\n@a 阿\naawt 工作\naa 式\naaaa 工\n",
+     "pavrel-table in", 0, U"工 aaaa a\r\n式 aa\r\n工作 aawt\r\n",
+     "wrote 2 characters with 3 codes and 1 phrase with 1 code"},
     {"字 pbf\n" + std::string(1 << 20, 'a') + "b\n",
      "pavrel-table in; pavrel-table in16",
      1,
      U"",
      "in:2: longer than 1 MiB, which no line of a dictionary is\npavrel-table: in16:1: longer",
      {{"in16", Utf16(Repeated(u"\U00020000", (1 << 19) + 1), true)}}},
-    {Utf16(u"字\tpbf\r中 khk\r\n", true), "pavrel-table in", 0, U"字 pbf\r\n中 khk\r\n",
-     "wrote 2 characters"},
+    {Utf16(u"字\tpbf\r中文 khyy\r中 khk\r\n", true), "pavrel-table --no-phrases in", 0,
+     U"字 pbf\r\n中 khk\r\n", "wrote 2 characters with 2 codes to data.txt; left out 1 phrase\n"},
     {Utf16(u"字 pbf\n\U00020000 zz\n", false), "pavrel-table --encoding cp936 in", 0, U"字 pbf\r\n",
      "1 unencodable character"},
     {Utf16(u"字 pbf\n", true) + "a", "pavrel-table in", 1, U"", "in:2: invalid UTF-16"},
@@ -170,8 +180,8 @@ const Case kCases[] = {
     {"CREATE TABLE phrases (id INTEGER PRIMARY KEY, tabkeys TEXT, phrase TEXT);"
      "INSERT INTO phrases VALUES (3, 'aaa', '工'), (1, 'a', '工'), (2, 'aa', '式'),"
      "(4, NULL, '工'), (5, 'aaaf', '工作');",
-     "pavrel-table -v in", 0, U"工 aaa a\r\n式 aa\r\n",
-     "left out 1 incomplete entry and 1 phrase\n  in: row id 4: incomplete entry: 工 \n"},
+     "pavrel-table -v in", 0, U"工 aaa a\r\n式 aa\r\n工作 aaaf\r\n",
+     "left out 1 incomplete entry\n  in: row id 4: incomplete entry: 工 \n"},
     // Work that no dictionary needs, each of which took minutes: a view, LIKE with a long pattern,
     // long values, and costly steps within the limits.
     {"CREATE TABLE t (id INTEGER PRIMARY KEY); INSERT INTO t VALUES (1), (2), (3); CREATE VIEW "
@@ -188,18 +198,22 @@ const Case kCases[] = {
     {"CREATE TABLE phrases (id INTEGER PRIMARY KEY, code TEXT);", "pavrel-table in", 1, U"",
      "in: not an ibus-table database"},
     {"中文 khyy\n字 \x1B[2J\n", "pavrel-table -v in", 1, U"",
-     "  in:2: unusable code: 字 <U+001B>[2J\npavrel-table: in: holds no character that can go "
-     "into the table; left out 1 phrase and 1 unusable code\n"},
+     "  in:1: phrase whose first character has no line: 中文 khyy\n  in:2: unusable code: 字 "
+     "<U+001B>[2J\npavrel-table: in: holds no character that can go into the table; left out 1 "
+     "unusable code and 1 phrase whose first character has no line\n"},
     // Each encoding: UTF-8 with a byte order mark, GB18030 with 䶮 at FE9F, code page 936; U+E863,
-    // which old mappings of FE9F gave, is 䶮 in the first two, one record.
-    {"字 pbf\n\uE863 dxgd\n㐀 gjgg\n𠀀 ghab\n䶮 dxgd\n",
+    // which old mappings of FE9F gave, is 䶮 in the first two, one record, in phrases too.
+    {"字 pbf\n\uE863 dxgd\n㐀 gjgg\n\uE863字 dxpb\n𠀀 ghab\n䶮 dxgd\n䶮字 dxpb\n",
      "pavrel-table in && head -c 3 data.txt | od -An -tx1 >&2", 0,
-     U"字 pbf\r\n䶮 dxgd\r\n㐀 gjgg\r\n𠀀 ghab\r\n",
-     "4 characters with 4 codes to data.txt; left out nothing\n ef bb bf\n"},
-    {"字 pbf\n\uE863 dxgd\n㐀 gjgg\n𠀀 ghab\n䶮 dxgd\n", "pavrel-table --encoding gb18030 in", 0,
-     U"字 pbf\r\n䶮 dxgd\r\n㐀 gjgg\r\n𠀀 ghab\r\n", "wrote 4 characters"},
-    {"字 pbf\n\uE863 dxgd\n㐀 gjgg\n𠀀 ghab\n䶮 dxgd\n", "pavrel-table --encoding cp936 in", 0,
-     U"字 pbf\r\n䶮 dxgd\r\n", "left out 3 unencodable characters\n"},
+     U"字 pbf\r\n䶮 dxgd\r\n㐀 gjgg\r\n𠀀 ghab\r\n䶮字 dxpb\r\n",
+     "4 characters with 4 codes and 1 phrase with 1 code to data.txt; left out nothing\n ef bb "
+     "bf\n"},
+    {"字 pbf\n\uE863 dxgd\n㐀 gjgg\n\uE863字 dxpb\n𠀀 ghab\n䶮 dxgd\n䶮字 dxpb\n",
+     "pavrel-table --encoding gb18030 in", 0,
+     U"字 pbf\r\n䶮 dxgd\r\n㐀 gjgg\r\n𠀀 ghab\r\n䶮字 dxpb\r\n", "wrote 4 characters"},
+    {"字 pbf\n\uE863 dxgd\n㐀 gjgg\n\uE863字 dxpb\n𠀀 ghab\n䶮 dxgd\n䶮字 dxpb\n",
+     "pavrel-table --encoding cp936 in", 0, U"字 pbf\r\n䶮 dxgd\r\n䶮字 dxpb\r\n",
+     "left out 4 unencodable characters\n"},
     // The command line and the output.
     {"字 pbf\n",
      "pavrel-table gone; pavrel-table in",
@@ -280,8 +294,13 @@ TEST(PavrelTableTest, ProgressOnlyOnATerminalAfterASecond) {
 
 // The default table, decoded, lists the dictionary's single characters with a code that does
 // not start with z, in the order they first come, each with its distinct codes: the dictionary
-// read here the plain way (text and code columns after the header, which says so).
+// read here the plain way (text and code columns after the header, which says so). Those lines
+// are byte for byte the table without phrases; only phrases follow them, so every lookup of one
+// character finds what it finds there.
 TEST(PavrelTableTest, DefaultTableListsTheDictionary) {
+  if (!std::filesystem::exists(PAVREL_DEFAULT_DICTIONARY)) {
+    GTEST_SKIP() << PAVREL_DEFAULT_DICTIONARY << " is missing: install rime-data-wubi";
+  }
   using Records = std::vector<std::pair<std::u32string, std::set<std::u32string>>>;
   Records expected, table;
   std::map<std::u32string, std::size_t> row_of;
@@ -298,9 +317,19 @@ TEST(PavrelTableTest, DefaultTableListsTheDictionary) {
     if (is_new) expected.push_back({text, {}});
     expected[it->second].second.insert(DecodeText(TableEncoding::kUtf8, code));
   }
-  RecordFile file = OpenRecordFile(PAVREL_DEFAULT_TABLE);
-  while (!AtEnd(file)) {
-    const std::u32string record = ReadRecord(file);
+  TempDir dir;
+  std::string err;
+  ASSERT_EQ(Shell("pavrel-table --no-phrases " PAVREL_DEFAULT_DICTIONARY " characters", err), 0);
+  ASSERT_TRUE(ReadFile(PAVREL_DEFAULT_TABLE).starts_with(ReadFile("characters")));
+  // Each table's records, and the first record for each first character: what a lookup finds.
+  std::vector<std::u32string> records[2];
+  std::map<char32_t, std::u32string> found[2];
+  for (int i : {0, 1}) {
+    RecordFile file = OpenRecordFile(i == 0 ? "characters" : PAVREL_DEFAULT_TABLE);
+    while (!AtEnd(file)) records[i].push_back(ReadRecord(file));
+    for (const std::u32string& record : records[i]) found[i].try_emplace(record[0], record);
+  }
+  for (const std::u32string& record : records[0]) {
     table.push_back({record.substr(0, 1), {}});
     for (std::size_t at = 1; at < record.size(); at = record.find(U' ', at + 1)) {
       table.back().second.insert(record.substr(at + 1, record.find(U' ', at + 1) - at - 1));
@@ -308,6 +337,18 @@ TEST(PavrelTableTest, DefaultTableListsTheDictionary) {
   }
   ASSERT_FALSE(expected.empty());
   EXPECT_TRUE(table == expected) << table.size() << " records, " << expected.size() << " expected";
+  ASSERT_GT(records[1].size(), records[0].size());
+  for (std::size_t i = records[0].size(); i < records[1].size(); ++i) {
+    EXPECT_GT(records[1][i].find(U' '), 1u) << "record " << i << " is no phrase";
+  }
+  EXPECT_TRUE(found[0] == found[1]);
+  // The fast search agrees, for a sample of the characters.
+  for (std::size_t i = 0; i < records[0].size(); i += 97) {
+    std::u32string record;
+    RecordFile file = OpenRecordFile(PAVREL_DEFAULT_TABLE);
+    EXPECT_TRUE(FindRecordWithKey(file, records[0][i].substr(0, 1), record));
+    EXPECT_EQ(record, records[0][i]);
+  }
 }
 
 }  // namespace
