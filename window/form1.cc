@@ -162,10 +162,6 @@ void Form1::fitResult() {
     controls_[i]->setGeometry(box.left, box.top, box.width, box.height);
   }
   setFixedSize(pavrel::kClientWidth, pavrel::GrownClientHeight(result_height));
-  // The credit line runs to the window's bottom edge: at its described 17 pixels, the ascent of
-  // its 19 pixel serif face is cut off.
-  QWidget* credit = controls_[pavrel::kCredit];
-  credit->resize(credit->width(), height() - credit->y());
 }
 
 // Looks the copied character up as Enter would. The focus stays where the user copied: the
