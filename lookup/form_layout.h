@@ -65,8 +65,8 @@ constexpr MenuItemLayout kMenuItems[] = {
 
 // With every code shown (显示全部编码), the result label keeps its width and is as tall as the
 // whole record needs, never shorter than described; what lies below its described box moves
-// down by as much, and the window grows by as much. `result_height` is in the same pixels as
-// the boxes.
+// down by as much, and the window grows by as much. The credit line reaches the bottom edge.
+// `result_height` is in the same pixels as the boxes.
 constexpr int ResultGrowth(int result_height) {
   const int described = kControls[kResultLabel].box.height;
   return result_height > described ? result_height - described : 0;
@@ -76,6 +76,9 @@ constexpr Box GrownBox(int index, int result_height) {
   const Box& result = kControls[kResultLabel].box;
   if (index == kResultLabel) box.height += ResultGrowth(result_height);
   if (box.top >= result.top + result.height) box.top += ResultGrowth(result_height);
+  // The credit line runs to the window's bottom edge: at its described 17 pixels, its 19 pixel
+  // italic Song face would be cut off at the bottom.
+  if (index == kCredit) box.height = kClientHeight - kControls[kCredit].box.top;
   return box;
 }
 constexpr int GrownClientHeight(int result_height) {

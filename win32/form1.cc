@@ -291,6 +291,11 @@ int Form1::ResultHeightFor(UINT dpi) const {
 void Form1::FitResult() {
   const auto scale = [this](int pixels) { return Scale(pixels, dpi_); };
   const int result_height = ResultHeightFor(dpi_);
+  // A record longer than the label ends in an ellipsis on its one line; while every code is
+  // shown, it wraps whole. The caption stays the whole record, which screen readers read.
+  const LONG_PTR style = GetWindowLongPtrW(label3_, GWL_STYLE);
+  SetWindowLongPtrW(label3_, GWL_STYLE,
+                    all_codes_ ? style & ~SS_ENDELLIPSIS : style | SS_ENDELLIPSIS);
   const SIZE size = WindowSizeFor(dpi_, result_height);
   PlaceWindow(hwnd_, RECT{0, 0, size.cx, size.cy}, false);
   for (int index = 0; index < static_cast<int>(std::size(pavrel::kControls)); ++index) {

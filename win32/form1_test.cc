@@ -7,6 +7,7 @@
 #include <imm.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -105,6 +106,27 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
         << c.script;
   }
   EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  // A short record shows as it is.
+  form.SetResultText(U"字 pbf");
+  EXPECT_EQ(LabelInk(control(kLabel3Id)), LabelInk(control(kLabel3Id), L"字 pbf"));
+  // A right-click on 查询 opens the menu and leaves the keyboard in the query box: typing goes
+  // on there, and Space runs no lookup.
+  RECT box;
+  GetWindowRect(control(kCommand1Id), &box);
+  SetCursorPos(box.left + 5, box.top + 5);
+  INPUT click[2] = {};
+  click[0].type = click[1].type = INPUT_MOUSE;
+  click[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+  click[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+  SendInput(2, click, sizeof(INPUT));
+  const UINT_PTR menu_timer = SetTimer(nullptr, 0, 50, CloseMenu);
+  EXPECT_TRUE(WaitFor([] { return menus == 1; }, window));
+  KillTimer(nullptr, menu_timer);
+  EXPECT_EQ(GetFocus(), control(kText1Id));
+  SetWindowTextW(control(kLabel3Id), L"");
+  play(L"工 ");
+  EXPECT_EQ(TextOf(control(kText1Id)), L"工");
+  EXPECT_EQ(TextOf(control(kLabel3Id)), L"");
   // Activated again, the window gives the keyboard back to the control that had it.
   for (const int id : {kText1Id, kCommand1Id}) {
     SetFocus(control(id));
@@ -116,7 +138,6 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
   HWND tip = nullptr;
   do tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr);
   while (tip != nullptr && GetWindow(tip, GW_OWNER) != window);
-  RECT box;
   GetWindowRect(control(kLabel3Id), &box);
   SetCursorPos(box.left + 5, box.top + 5);
   PostMessageW(control(kLabel3Id), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
@@ -124,8 +145,28 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
   play(L"\t工\r");  // from the button, which has the keyboard
   EXPECT_EQ(TextOf(tip), L"工 aaaa");
 
-  // Moved to a monitor at 144 dpi, in one move to the rectangle that Windows suggests, the client
-  // area, controls, fonts and icons grow by half (taller: Wine's caption stays at 96 dpi).
+  // Moved to a monitor at 120, 192, then 144 dpi, each time in one move to the rectangle that
+  // Windows suggests, the window shows the credit line whole; at 144 dpi, the client area,
+  // controls, fonts and icons have grown by half (taller: Wine's caption stays at 96 dpi).
+  for (const UINT dpi : {96u, 120u, 192u, 144u}) {
+    SIZE size{};
+    ASSERT_TRUE(SendMessageW(window, WM_GETDPISCALEDSIZE, dpi, reinterpret_cast<LPARAM>(&size)));
+    const RECT suggested{40, 50, 40 + size.cx, 50 + size.cy};
+    if (dpi != 96) {
+      SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&suggested));
+      GetWindowRect(window, &box);
+      EXPECT_TRUE(EqualRect(&box, &suggested)) << dpi;
+    }
+    const HWND credit = control(ControlId(pavrel::kCredit));
+    RECT needed{}, shown{};
+    GetClientRect(credit, &shown);
+    const HDC dc = GetDC(credit);
+    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(credit, WM_GETFONT, 0, 0)));
+    DrawTextW(dc, TextOf(credit).c_str(), -1, &needed, DT_CALCRECT | DT_NOPREFIX);
+    ReleaseDC(credit, dc);
+    EXPECT_TRUE(needed.bottom <= shown.bottom && needed.right <= shown.right) << dpi;
+  }
   const auto scale = [](int pixels) { return MulDiv(pixels, 3, 2); };
   const auto icon_width = [&](WPARAM which) {  // its bitmaps may leak in a test
     ICONINFO info{};
@@ -133,12 +174,6 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
     GetIconInfo(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, which, 0)), &info);
     return GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap) ? bitmap.bmWidth : 0L;
   };
-  SIZE size{};
-  ASSERT_TRUE(SendMessageW(window, WM_GETDPISCALEDSIZE, 144, reinterpret_cast<LPARAM>(&size)));
-  const RECT suggested{40, 50, 40 + size.cx, 50 + size.cy};
-  SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
-  GetWindowRect(window, &box);
-  EXPECT_TRUE(EqualRect(&box, &suggested));
   GetClientRect(window, &box);
   EXPECT_EQ(box.right, scale(pavrel::kClientWidth));
   EXPECT_GE(box.bottom, scale(pavrel::kClientHeight));
@@ -157,6 +192,7 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
   SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
   for (int index = 0; index < static_cast<int>(std::size(pavrel::kControls)); ++index) {
     const pavrel::ControlLayout& layout = pavrel::kControls[index];
+    const pavrel::Box described = pavrel::GrownBox(index, 0);
     const pavrel::FontStyle& style = FontOf(layout.font);
     GetWindowRect(control(ControlId(index)), &box);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&box), 2);
@@ -166,8 +202,8 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
     EXPECT_EQ(
         std::vector<LONG>(
             {box.left, box.top, box.right - box.left, box.bottom - box.top, font.lfHeight}),
-        std::vector<LONG>({scale(layout.box.left), scale(layout.box.top), scale(layout.box.width),
-                           scale(layout.box.height),
+        std::vector<LONG>({scale(described.left), scale(described.top), scale(described.width),
+                           scale(described.height),
                            style.song ? -scale(style.pixels) : changed.lfMessageFont.lfHeight}))
         << layout.name;
     EXPECT_STREQ(font.lfFaceName, style.song ? L"SimSun" : changed.lfMessageFont.lfFaceName)
@@ -303,10 +339,17 @@ TEST(Form1Test, ShowsEveryCodeOnRequestAndRemembersTheChoice) {
     return std::vector<LONG>({client.bottom, label.bottom - label.top, button.top});
   };
   const std::vector<LONG> described = {98, 17, 64};
+  // Label3 cuts the long record with an ellipsis, while every code is shown it wraps it whole.
+  const auto ends_in_ellipsis = [](HWND window) {
+    const HWND label = GetDlgItem(window, kLabel3Id);
+    const std::vector<std::string> shown = LabelInk(label), dots = LabelInk(label, L"...");
+    return shown.size() > dots.size() && std::equal(dots.rbegin(), dots.rend(), shown.rbegin());
+  };
   {
     Form1 form;
     const HWND window = form.Create(GetModuleHandleW(nullptr));
     EXPECT_EQ(look_up(window), described);
+    EXPECT_TRUE(ends_in_ellipsis(window));
     RECT label;
     GetWindowRect(GetDlgItem(window, kLabel3Id), &label);
     PostMessageW(window, WM_CHAR, L'a', 1);  // read by the menu's own loop
@@ -320,6 +363,7 @@ TEST(Form1Test, ShowsEveryCodeOnRequestAndRemembersTheChoice) {
   const LONG growth = grown[1] - 17;
   EXPECT_GE(growth, 17);  // three lines at least
   EXPECT_EQ(grown, std::vector<LONG>({98 + growth, 17 + growth, 64 + growth}));
+  EXPECT_FALSE(ends_in_ellipsis(window));
   SendMessageW(window, WM_SYSCOMMAND, kAllCodesCommand, 0);
   EXPECT_EQ(look_up(window), described);
   EXPECT_FALSE(SavedChoice(pavrel::kAllCodesItem));

@@ -1,5 +1,6 @@
 // What the Windows tests share: a window's text, waits that keep the messages flowing, the user's
-// clicks and copies in another program, and another program that holds the clipboard open.
+// clicks and copies in another program, another program that holds the clipboard open, and the
+// ink of what a label draws.
 
 #ifndef PAVREL_WIN32_TEST_SUPPORT_H_
 #define PAVREL_WIN32_TEST_SUPPORT_H_
@@ -75,6 +76,53 @@ inline std::thread HoldClipboardOpen(DWORD milliseconds) {
   WaitForSingleObject(opened, INFINITE);
   CloseHandle(opened);
   return holder;
+}
+
+// Closes the right-click menu once it is open, from a timer inside its modal loop.
+inline int menus = 0;
+
+inline void CALLBACK CloseMenu(HWND, UINT, UINT_PTR, DWORD) {
+  if (IsWindowVisible(FindWindowW(L"#32768", nullptr))) ++menus, EndMenu();
+}
+
+// The ink of what `paint` draws on a picture of `size` in the dialog colour, column by column
+// ('#' for ink), without the blank columns at either end.
+inline std::vector<std::string> Ink(SIZE size, const std::function<void(HDC)>& paint) {
+  const HDC screen = GetDC(nullptr);
+  const HDC dc = CreateCompatibleDC(screen);
+  const HBITMAP bitmap = CreateCompatibleBitmap(screen, size.cx, size.cy);
+  ReleaseDC(nullptr, screen);
+  const HGDIOBJ old_bitmap = SelectObject(dc, bitmap);
+  const RECT all{0, 0, size.cx, size.cy};
+  FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+  paint(dc);
+  std::vector<std::string> columns;
+  for (int x = 0; x < size.cx; ++x) {
+    std::string column;
+    for (int y = 0; y < size.cy; ++y)
+      column += GetPixel(dc, x, y) != GetSysColor(COLOR_BTNFACE) ? '#' : ' ';
+    if (column.find('#') != std::string::npos || !columns.empty()) columns.push_back(column);
+  }
+  while (!columns.empty() && columns.back().find('#') == std::string::npos) columns.pop_back();
+  DeleteObject(SelectObject(dc, old_bitmap));
+  DeleteDC(dc);
+  return columns;
+}
+
+// What the result label shows, and `text` drawn plainly on one line in its font.
+inline std::vector<std::string> LabelInk(HWND label, const wchar_t* text = nullptr) {
+  RECT client;
+  GetClientRect(label, &client);
+  return Ink({client.right, client.bottom}, [&](HDC dc) {
+    if (text == nullptr) {
+      SendMessageW(label, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+      return;
+    }
+    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextW(dc, text, -1, &client, DT_NOPREFIX | DT_SINGLELINE);
+  });
 }
 
 #endif  // PAVREL_WIN32_TEST_SUPPORT_H_

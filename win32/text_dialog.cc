@@ -98,6 +98,10 @@ INT_PTR CALLBACK TextDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       SetDlgItemTextW(dialog, kTextDialogTextId, text.c_str());
       SetDlgItemTextW(dialog, IDOK, L"确定");
       FitToText(dialog, text);
+      // Shown from its first line, the Chinese half, however the box scrolled while it was
+      // filled and sized.
+      SendDlgItemMessageW(dialog, kTextDialogTextId, EM_SETSEL, 0, 0);
+      SendDlgItemMessageW(dialog, kTextDialogTextId, EM_SCROLLCARET, 0, 0);
       // The button takes the focus, so that Enter closes the box at once.
       SetFocus(GetDlgItem(dialog, IDOK));
       return FALSE;

@@ -64,6 +64,9 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   setFont(FontFor(pavrel::FontOf(pavrel::FontRole::kWindow), font()));
   // The tooltip shows the whole record: its codes, too, are drawn in the window's face.
   QToolTip::setFont(font());
+  // The tooltip is there for the cut record also while the user works in another program, as
+  // when the window follows the clipboard.
+  setAttribute(Qt::WA_AlwaysShowToolTips);
 
   // Created in tab order, which Qt follows.
   for (std::size_t i = 0; i < controls_.size(); ++i) {
@@ -75,6 +78,9 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   // The prompt gives the query box its accessible name.
   static_cast<QLabel*>(controls_[pavrel::kPromptLabel])->setBuddy(query_box_);
   query_button_->setDefault(true);
+  // A click on the button runs a lookup, which gives the query box the keyboard anyway; a
+  // right-click, which opens the window's menu, leaves the keyboard in the query box.
+  query_button_->setFocusPolicy(Qt::TabFocus);
   connect(query_button_, &QPushButton::clicked, this, &Form1::lookUpCharacter);
 
   announcer_ = new ResultAnnouncer(this);
@@ -138,11 +144,17 @@ void Form1::SetFollowClipboard(bool on) {
 
 void Form1::SetAllCodes(bool on) { menu_items_[pavrel::kAllCodesItem]->setChecked(on); }
 
-// Places the controls and sizes the window: as described, or, while every code is shown, with
-// the result label as tall as its record needs, up to what the screen can hold.
+// Places the controls and sizes the window: as described, the result label ending in … where it
+// cuts the record, or, while every code is shown, with the result label holding the whole record
+// and as tall as it needs, up to what the screen can hold.
 void Form1::fitResult() {
   int result_height = 0;
-  if (menu_items_[pavrel::kAllCodesItem]->isChecked()) {
+  const bool whole = menu_items_[pavrel::kAllCodesItem]->isChecked();
+  result_label_->setText(
+      whole ? record_
+            : result_label_->fontMetrics().elidedText(
+                  record_, Qt::ElideRight, pavrel::kControls[pavrel::kResultLabel].box.width));
+  if (whole) {
     const int frame = frameGeometry().height() - height();
     const int room = screen()->availableGeometry().height() - frame - pavrel::kClientHeight;
     result_height = std::min(result_label_->heightForWidth(result_label_->width()),
@@ -153,10 +165,6 @@ void Form1::fitResult() {
     controls_[i]->setGeometry(box.left, box.top, box.width, box.height);
   }
   setFixedSize(pavrel::kClientWidth, pavrel::GrownClientHeight(result_height));
-  // The credit line runs to the window's bottom edge: at its described 17 pixels, the ascent of
-  // its 19 pixel serif face is cut off.
-  QWidget* credit = controls_[pavrel::kCredit];
-  credit->resize(credit->width(), height() - credit->y());
 }
 
 // Looks the copy up as Enter would its first character, which the query box gets, but shows the
@@ -174,10 +182,12 @@ std::u32string Form1::GetQueryText() { return query_box_->text().toStdU32String(
 
 void Form1::SetResultText(const std::u32string& text) {
   const QString record = QString::fromStdU32String(text);
-  result_label_->setText(record);
+  record_ = record;
   fitResult();
-  // The label cuts a long record at its edge; the tooltip shows all of it. It is converted so
-  // that the tooltip, too, shows the record as plain text.
+  // Screen readers read the whole record, also where the label cuts it.
+  result_label_->setAccessibleName(record);
+  // The tooltip shows all of it too. It is converted so that the tooltip, too, shows the record
+  // as plain text.
   const QString tip = Qt::convertFromPlainText(record, Qt::WhiteSpaceNormal);
   // A tooltip that is open on the label shows the new record at once, not the one it opened with.
   if (QToolTip::isVisible() && QToolTip::text() == result_label_->toolTip()) {

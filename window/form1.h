@@ -58,6 +58,7 @@ class Form1 : public QWidget, public pavrel::WindowOperations {
   QLineEdit* query_box_;
   QLabel* result_label_;
   QPushButton* query_button_;
+  QString record_;              // the result label's record, which it shows whole or cut with …
   ResultAnnouncer* announcer_;  // speaks each result to screen readers
 
   // 跟随剪贴板 and 显示全部编码, each checked while its mode is on.
