@@ -2,7 +2,9 @@
 // same buffer size, its line ends counted with memchr), on generated Wubi-like tables of 21
 // thousand, 1 million and 10 million records, the first and last also with every record quoted,
 // the last also in UTF-8 and in GB18030 with four-byte keys, and on a 1 GiB table of one field. The
-// ratio of a lookup that finds nothing to its baseline is the counter vs_baseline.
+// ratio of a lookup that finds nothing to its baseline is the counter vs_baseline. On the default
+// table, with its phrases, copies as the window follows them: a common character, a phrase and a
+// word whose code the rule makes, each beside the baseline.
 //
 // Run: build/bench/lookup_bench [--table=PATH] [--query=字] [Google Benchmark flags]
 // With --table, only that table is measured, for the query given (default: 𠀀, which no table in
@@ -23,6 +25,7 @@
 #include "benchmark/benchmark.h"
 #include "encoding/utf8.h"
 #include "lookup/lookup_command.h"
+#include "lookup/word_lookup.h"
 
 namespace pavrel {
 namespace {
@@ -69,6 +72,24 @@ void BM_Lookup(benchmark::State& state, const std::filesystem::path& table,
   state.SetBytesProcessed(state.iterations() *
                           static_cast<std::int64_t>(std::filesystem::file_size(table)));
   if (against_baseline) state.counters["vs_baseline"] = lookup_total / baseline_total;
+}
+
+// Times lookups of a copy as the window follows it, beside the baseline.
+void BM_CopyLookup(benchmark::State& state, const std::filesystem::path& table, const char* text) {
+  std::filesystem::current_path(table.parent_path());
+  const CopiedText copy = ReadCopiedText(std::string_view(text)).value();
+  double lookup_total = 0, baseline_total = 0;
+  for (auto _ : state) {
+    const Clock::time_point start = Clock::now();
+    NullWindow window(copy.text.substr(0, 1));
+    RunCopyLookup(window, copy);
+    const Clock::time_point middle = Clock::now();
+    benchmark::DoNotOptimize(CountLineEnds(table));
+    lookup_total += Seconds(middle - start);
+    baseline_total += Seconds(Clock::now() - middle);
+    state.SetIterationTime(Seconds(middle - start));
+  }
+  state.counters["vs_baseline"] = lookup_total / baseline_total;
 }
 
 void BM_Baseline(benchmark::State& state, const std::filesystem::path& table) {
@@ -178,6 +199,20 @@ int main(int argc, char** argv) {
                                          {"wubi_10m_utf16", BenchEncoding::kUtf16},
                                          {"wubi_10m_gb18030", BenchEncoding::kGb18030}}) {
       RegisterTable(name, WriteWubiLikeTable(scratch.path() / name, 10'000'000, false, encoding));
+    }
+    // The default table, copied so that its folder holds nothing else.
+    const std::filesystem::path default_table = scratch.path() / "default" / "data.txt";
+    std::filesystem::create_directories(default_table.parent_path());
+    std::filesystem::copy_file(PAVREL_DEFAULT_TABLE, default_table);
+    benchmark::RegisterBenchmark("Baseline/default_table", BM_Baseline, default_table)
+        ->Unit(benchmark::kMicrosecond);
+    for (const auto& [name, text] : {std::pair{"common_character", "的"},
+                                     {"phrase", "《中华人民共和国》很大"},
+                                     {"word_by_rule", "很好的"}}) {
+      benchmark::RegisterBenchmark(("Copy/default_table/" + std::string(name)).c_str(),
+                                   BM_CopyLookup, default_table, text)
+          ->UseManualTime()
+          ->Unit(benchmark::kMicrosecond);
     }
     const BenchTable single = WriteSingleFieldTable(scratch.path() / "single_field_1g", 1 << 30);
     CountLineEnds(single.path);  // the first read of a sparse file fills the page cache slowly

@@ -221,6 +221,19 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
   EXPECT_EQ(GetMenuState(system_menu, kFollowClipboardCommand, MF_BYCOMMAND), MF_CHECKED);
   EXPECT_EQ(TextOf(control(kLabel3Id)), L"字 pbf");
   EXPECT_EQ(GetFocus(), other);
+  // A phrase of the table that a copy begins with, and a copy that is one word, show its code.
+  dir.Write("data.txt",
+            "中 khk\r\n很 tvey\r\n好 vbg\r\n的 rqyy\r\n中国 khlg\r\n中华人民共和国 kwwl");
+  for (const auto& [copied, shown] : {std::pair{L"中国", L"中国 khlg"},
+                                      {L"《中华人民共和国》很大", L"中华人民共和国 kwwl"},
+                                      {L"很好的", L"很好的 tvrq（按规则）"},
+                                      {L"中文", L"中 khk"}}) {  // no 文
+    copy(copied);
+    EXPECT_EQ(TextOf(control(kLabel3Id)), shown);
+  }
+  EXPECT_EQ(GetFocus(), other);
+  dir.Write("data.txt", kTable);
+  copy(L"字");
   // Told of the same copy again, the window does not look it up twice.
   SetWindowTextW(control(kLabel3Id), L"");
   SendMessageW(window, WM_CLIPBOARDUPDATE, 0, 0);

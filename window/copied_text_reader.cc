@@ -48,7 +48,7 @@ CopiedTextReader::~CopiedTextReader() {
 
 void CopiedTextReader::Read() {
   if (QGuiApplication::platformName() != "xcb") {
-    if (const std::optional<pavrel::CopiedText> copy = ReadQtClipboard()) emit copyRead(*copy);
+    emit copyRead(ReadQtClipboard().value_or(pavrel::CopiedText{}));
     return;
   }
   {
@@ -75,7 +75,7 @@ void CopiedTextReader::ReadCopies() {
     QMetaObject::invokeMethod(
         this,
         [this, copy, read] {
-          if (copy == newest_copy_ && read) emit copyRead(*read);
+          if (copy == newest_copy_) emit copyRead(read.value_or(pavrel::CopiedText{}));
         },
         Qt::QueuedConnection);
     lock.lock();

@@ -30,7 +30,8 @@ class CopiedTextReader : public QObject {
   void Read();
 
  signals:
-  // What the newest copy asks to look up (lookup/copied_text.h), when it asks for anything.
+  // What the newest copy asks to look up (lookup/copied_text.h); an empty text when it asks for
+  // nothing.
   void copyRead(const pavrel::CopiedText& copy);
 
  private:
@@ -42,5 +43,7 @@ class CopiedTextReader : public QObject {
   std::atomic<bool> stopping_ = false;
   std::thread worker_;
 };
+
+Q_DECLARE_METATYPE(pavrel::CopiedText)
 
 #endif  // PAVREL_WINDOW_COPIED_TEXT_READER_H_

@@ -171,7 +171,7 @@ void Form1::fitResult() {
 // phrase it begins with or the word it is. The focus stays where the user copied: the lookup's
 // setFocus only marks the query box for when this window is next activated.
 void Form1::lookUpCopy(const pavrel::CopiedText& copy) {
-  if (!menu_items_[pavrel::kFollowClipboardItem]->isChecked()) return;
+  if (!menu_items_[pavrel::kFollowClipboardItem]->isChecked() || copy.text.empty()) return;
   query_box_->setText(QString::fromStdU32String(copy.text.substr(0, 1)));
   looking_up_copy_ = true;
   runLookup(&copy);

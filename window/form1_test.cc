@@ -23,7 +23,6 @@
 #include <QTextDocumentFragment>
 #include <QTimer>
 #include <QToolTip>
-#include <QTranslator>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -32,7 +31,6 @@
 #include "gtest/gtest.h"
 #include "testing/test_files.h"
 #include "window/copied_text_reader.h"
-#include "window/qt_translations.h"
 
 namespace {
 
@@ -129,7 +127,7 @@ class Form1Test : public testing::Test {
             bool read_by_window = true, QMimeData* data = nullptr) {
     QSignalSpy read(read_by_window ? static_cast<QObject*>(form_->findChild<CopiedTextReader*>())
                                    : QApplication::clipboard(),
-                    read_by_window ? SIGNAL(characterRead(QString)) : SIGNAL(dataChanged()));
+                    read_by_window ? SIGNAL(copyRead(pavrel::CopiedText)) : SIGNAL(dataChanged()));
     QProcess xclip;
     if (data != nullptr) {
       QApplication::clipboard()->setMimeData(data);
@@ -286,6 +284,18 @@ TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
   EXPECT_EQ(Text1()->text(), "中");
   Copy("\n字", "text/plain;charset=utf-8");
   EXPECT_EQ(Text1()->text(), "字");
+  // A phrase of the table that a copy begins with, and a copy that is one word, show its code.
+  dir_.Write(
+      "data.txt",
+      "中 khk\r\n国 lgyi\r\n很 tvey\r\n好 vbg\r\n的 rqyy\r\n中国 khlg\r\n中华人民共和国 kwwl");
+  for (const auto& [copy, shown] : {std::pair{"中国", "中国 khlg"},
+                                    {"《中华人民共和国》很大", "中华人民共和国 kwwl"},
+                                    {"很好的", "很好的 tvrq（按规则）"},
+                                    {"中文", "中 khk"}}) {  // no 文
+    Copy(copy);
+    EXPECT_EQ(Label3()->accessibleName(), shown);  // whole, where the label cuts it
+  }
+  dir_.Write("data.txt", kTable);
   EXPECT_EQ(X("xdotool", {"getwindowfocus"}), other_id);
 
   // Without the table, copies while the message is open add no box, and one that finds the
@@ -372,18 +382,6 @@ TEST_F(Form1Test, ShowsEveryCodeOnRequestAndRemembersTheChoice) {
     EXPECT_FALSE(file.exists());
     std::filesystem::remove(lock.toStdString());
   }
-}
-
-// Under a Chinese locale Qt's own texts are Chinese, from the translations Debian packages.
-TEST(QtTranslationsTest, GiveTheMessageBoxsButtonInChinese) {
-  QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
-  InstallQtTranslations(*QCoreApplication::instance());
-  QMessageBox box(QMessageBox::NoIcon, "", "", QMessageBox::Ok);
-  EXPECT_EQ(box.button(QMessageBox::Ok)->text(), "确定");
-  for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
-    QCoreApplication::removeTranslator(translator);
-  }
-  QLocale::setDefault(QLocale::system());
 }
 
 }  // namespace
