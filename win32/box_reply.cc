@@ -12,17 +12,20 @@ namespace {
 // Before the shared English usage, in lines short enough for the box on a small screen.
 constexpr char kChineseUsage[] =
     "用法：pavrel.exe [--follow-clipboard] [--all-codes]\n"
-    "      pavrel.exe --lookup 汉字\n"
+    "      pavrel.exe --lookup 汉字或词组\n"
     "\n"
     "打开一个总在其他窗口之上的小窗口。在右上角的框里输入一个汉字，按回车，\n"
     "就会显示当前文件夹中 data.txt 里以这个字开头的第一条，例如“字 pbf pb”。\n"
     "\n"
     "选项：\n"
-    "  --follow-clipboard  查询在其他程序中复制的每个汉字（菜单项“跟随剪贴板”）。\n"
+    "  --follow-clipboard  查询在其他程序中复制的每个汉字；复制的文字以表中的词组开头\n"
+    "                      时显示该词组，复制的是一个词时显示它的编码（菜单项“跟随剪贴板”）。\n"
     "  --all-codes         显示整条记录的全部编码，窗口随之变高（菜单项“显示全部编码”）。\n"
-    "  --lookup 汉字       不打开窗口，在框中显示这个字的查询结果。退出码：0 找到，\n"
-    "                      1 无法查询，3 缺少 data.txt 文件，4 data.txt 不是文件，\n"
-    "                      5 data.txt 无法读取，6 data.txt 正在被修改。\n"
+    "  --lookup 汉字或词组 不打开窗口，在框中显示查询结果。表中没有的词组按词组取码\n"
+    "                      规则算出编码，并标明“（按规则）”。退出码：0 找到，\n"
+    "                      8 按规则算出，1 无法查询，3 缺少 data.txt 文件，\n"
+    "                      4 data.txt 不是文件，5 data.txt 无法读取，\n"
+    "                      6 data.txt 正在被修改。\n"
     "  --help 或 /?        显示本说明。\n"
     "  --version           显示版本。\n"
     "\n"
@@ -45,7 +48,7 @@ std::string ChineseError(const pavrel::CommandLine& command_line) {
     case pavrel::CommandLine::Problem::kUnexpectedArgument:
       return "多余的参数“" + argument + "”。";
     default:
-      return "--lookup 后面要跟一个字，而不是“" + argument + "”。";
+      return "--lookup 后面要跟一个汉字或词组，而不是“" + argument + "”。";
   }
 }
 
