@@ -59,12 +59,16 @@ LookupOutcome LookUpCopy(const CopiedText& copy, TableSource& table, const Table
   AskForCharacters(word, search);
   try {
     SearchResult found = ReadTrusted(table, search, wait).found;
-    for (std::size_t i = phrases; i-- > 0;) {
-      if (found.fields[i]) return {LookupOutcome::Kind::kFound, std::move(*found.fields[i])};
-    }
+    // A copy that is one word asks for that word: its own record (the phrase of its length), or
+    // its code by the rule, though the table may hold a shorter phrase that it begins with.
     if (!word.empty()) {
+      std::optional<std::u32string>& own = found.fields[word.size() - 2];
+      if (own) return {LookupOutcome::Kind::kFound, std::move(*own)};
       LookupOutcome computed = ComputedCode(word, found, phrases);
       if (computed.kind == LookupOutcome::Kind::kComputed) return computed;
+    }
+    for (std::size_t i = phrases; i-- > 0;) {
+      if (found.fields[i]) return {LookupOutcome::Kind::kFound, std::move(*found.fields[i])};
     }
     if (!found.record) return {LookupOutcome::Kind::kNotFound, {}};
     return {LookupOutcome::Kind::kFound, std::move(*found.record)};

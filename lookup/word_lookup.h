@@ -21,9 +21,10 @@ namespace pavrel {
 LookupOutcome LookUpWord(std::u32string_view word, TableSource& table, const TableWait& wait = {});
 LookupOutcome LookUpWord(std::u32string_view word, const TableWait& wait = {});
 
-// Looks a copy up: the record of the longest phrase of the table that its text begins with;
-// else, where the copy is one word (CopiedWord) whose every character the table holds, the
-// word's code by the rule; else what LookUp finds for its first character.
+// Looks a copy up. A copy that is one word (CopiedWord) gets the word's own record, else its code
+// by the rule where the table holds its every character. Any other copy gets the record of the
+// longest phrase of the table that its text begins with, else what LookUp finds for its first
+// character.
 LookupOutcome LookUpCopy(const CopiedText& copy, TableSource& table, const TableWait& wait = {});
 LookupOutcome LookUpCopy(const CopiedText& copy, const TableWait& wait = {});
 
