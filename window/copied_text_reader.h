@@ -9,8 +9,13 @@
 #include <QString>
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
+
+#include "window/wayland_clipboard.h"
 
 // The character that copied text asks to look up (lookup/copied_text.h), from its first 4 KiB as
 // a copy is read; an empty string for none.
@@ -24,8 +29,15 @@ class CopiedTextReader : public QObject {
   ~CopiedTextReader() override;
 
   // Reads the clipboard, which has just changed: on X11 in a thread of its own, elsewhere
-  // through Qt's clipboard.
+  // through Qt's clipboard. Not while the Wayland clipboard is watched, which tells of its copies
+  // itself.
   void Read();
+
+  // Watches the clipboard of the Wayland session that the window's X server (XWayland) belongs
+  // to, while `on`, where the compositor offers data control (wayland_clipboard.h): its copies
+  // are then read as they are made, even while a Wayland window has the keyboard and XWayland
+  // has not heard of them. Elsewhere, and when off, the window's own clipboard is read.
+  void WatchWaylandClipboard(bool on);
 
  signals:
   // The character that the newest copy asks to look up (lookup/copied_text.h), or an empty
@@ -33,13 +45,18 @@ class CopiedTextReader : public QObject {
   void characterRead(const QString& character);
 
  private:
-  void ReadCopies();  // the worker thread
+  void ReadCopies();                                      // the worker thread
+  void WaylandCopyRead(std::optional<std::string> text);  // on the watch's thread
 
   std::mutex mutex_;
   std::condition_variable changed_;
   std::atomic<unsigned> newest_copy_ = 0;  // counts the clipboard's changes
   std::atomic<bool> stopping_ = false;
   std::thread worker_;
+  std::unique_ptr<WaylandClipboard> wayland_clipboard_;
+  // Set while the Wayland clipboard is watched, with the newest copy's text that it read.
+  bool watching_wayland_ = false;
+  std::optional<std::string> wayland_text_;
 };
 
 #endif  // PAVREL_WINDOW_COPIED_TEXT_READER_H_

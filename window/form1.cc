@@ -98,6 +98,9 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   });
   connect(copied_text_reader_, &CopiedTextReader::characterRead, this,
           &Form1::lookUpCopiedCharacter);
+  QAction* follow = menu_items_[pavrel::kFollowClipboardItem];
+  connect(follow, &QAction::toggled, copied_text_reader_, &CopiedTextReader::WatchWaylandClipboard);
+  copied_text_reader_->WatchWaylandClipboard(follow->isChecked());
   connect(menu_items_[pavrel::kAllCodesItem], &QAction::toggled, this, &Form1::fitResult);
   fitResult();
 
