@@ -4,7 +4,8 @@
 # starts it (through XWayland), following the clipboard, while a Wayland window (weston-terminal)
 # has the keyboard. A wl-copy in that window is looked up within 1 s; the Wayland window keeps the
 # keyboard; the compositor keeps Pavrel above it; and a copy that $2 (secret_copy_tool) marks
-# secret is not looked up. Exits 77 (skipped) when no compositor can start.
+# secret is not looked up. Exits 77 (skipped) when no compositor can start. Without arguments, it
+# runs those of build/.
 set -euo pipefail
 if [ "${1-}" = --in ]; then  # one compositor, on the session bus that dbus-run-session started
   compositor=$2 pavrel=$3 secret_copy=$4 work=$5
@@ -15,8 +16,8 @@ else
   for compositor in mutter kwin; do
     mkdir -m 700 "$work/$compositor"
     status=0
-    timeout 120 dbus-run-session -- "$0" --in "$compositor" "$(realpath "$1")" "$(realpath "$2")" \
-      "$work/$compositor" ||
+    timeout 120 dbus-run-session -- "$0" --in "$compositor" "$(realpath "${1:-build/pavrel}")" \
+      "$(realpath "${2:-build/window/secret_copy_tool}")" "$work/$compositor" ||
       status=$?
     [ $status -eq 0 ] && ran=$((ran + 1))
     [ $status -eq 0 ] || [ $status -eq 77 ] || { echo "$compositor: failed ($status)"; exit 1; }
