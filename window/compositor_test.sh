@@ -3,8 +3,8 @@
 # (KWin), each headless with XWayland on a session bus of its own, started as such a session
 # starts it (through XWayland), following the clipboard, while a Wayland window (weston-terminal)
 # has the keyboard. A wl-copy in that window is looked up within 1 s; the Wayland window keeps the
-# keyboard; the compositor keeps Pavrel above it; and a copy that $2 (secret_copy_tool) marks
-# secret is not looked up. Exits 77 (skipped) when no compositor can start. Without arguments, it
+# keyboard; the compositor keeps Pavrel above it; a copy that $2 (secret_copy_tool) marks secret
+# is not looked up; and a copy in an X11 program is. Exits 77 (skipped) when no compositor can start. Without arguments, it
 # runs those of build/.
 set -euo pipefail
 if [ "${1-}" = --in ]; then  # one compositor, on the session bus that dbus-run-session started
@@ -92,7 +92,7 @@ fi
 /usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/bus.log" 2>&1 &
 mkdir "$work/table"
 cd "$work/table"
-printf '\xD7\xD6 pbf pb\r\n\xB6\xA1 sgh s\r\n' >data.txt  # 字 and 丁 in code page 936
+printf '\xD7\xD6 pbf pb\r\n\xB6\xA1 sgh s\r\n\xC8\xCB w\r\n' >data.txt  # 字, 丁, 人 in code page 936
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 XDG_SESSION_TYPE=wayland "$pavrel" --follow-clipboard \
   >"$work/pavrel.log" 2>&1 &
 window=$(timeout 20 xdotool search --sync --name '^Quorlan$' | head -1)
@@ -143,14 +143,17 @@ shows 1 '字 pbf pb' || { echo "$compositor: the copy of 字 was not looked up w
 xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE ||
   { echo "$compositor: Pavrel is not kept above"; exit 1; }
 
-"$secret_copy" 丁 &
+"$secret_copy" 丁 >"$work/secret.log" &
 secret=$!
-sleep 0.3
-secret_status=serving
-kill -0 $secret 2>/dev/null || { secret_status=0; wait $secret || secret_status=$?; }
-if [ $secret_status = 77 ]; then
+secret_status=
+for ((tries = 100; tries > 0; tries--)); do
+  grep -q copied "$work/secret.log" && { secret_status=serving; break; }
+  kill -0 $secret 2>/dev/null || { secret_status=0; wait $secret || secret_status=$?; break; }
+  sleep 0.1
+done
+if [ "$secret_status" = 77 ]; then
   echo "$compositor: no data control, so no copy marked secret (the X11 reader's own tests mark it)"
-elif [ $secret_status != serving ]; then
+elif [ "$secret_status" != serving ]; then
   echo "$compositor: the copy marked secret could not be made ($secret_status)"
   exit 1
 else
@@ -159,3 +162,7 @@ else
   wl-copy 丁
   shows 1 '丁 sgh s' || { echo "$compositor: the copy after the secret one was not looked up"; exit 1; }
 fi
+# A copy in an X11 program, which the compositor may pass on to Wayland only while that program
+# has the keyboard, is read from the X server.
+printf 人 | xclip -selection clipboard
+shows 1 '人 w' || { echo "$compositor: the copy in an X11 program was not looked up within 1 s"; exit 1; }

@@ -52,7 +52,7 @@ void CopiedTextReader::Read() {
   }
   {
     const std::lock_guard lock(mutex_);
-    if (watching_wayland_) return;
+    newest_from_wayland_ = false;
     ++newest_copy_;
   }
   if (!worker_.joinable()) worker_ = std::thread(&CopiedTextReader::ReadCopies, this);
@@ -60,26 +60,23 @@ void CopiedTextReader::Read() {
 }
 
 void CopiedTextReader::WatchWaylandClipboard(bool on) {
-  if (on == (wayland_clipboard_ != nullptr) || QGuiApplication::platformName() != "xcb") return;
-  if (on) {
-    wayland_clipboard_ = WaylandClipboard::Watch(
-        pavrel::kCopiedTextBytes, kOwnerTimeout,
-        [this](std::optional<std::string> text) { WaylandCopyRead(std::move(text)); });
-    if (wayland_clipboard_ == nullptr) return;
-    if (!worker_.joinable()) worker_ = std::thread(&CopiedTextReader::ReadCopies, this);
+  if (!on) {
+    wayland_clipboard_.reset();  // not under the lock: the watch's thread may be waiting for it
+    return;
   }
-  {
-    const std::lock_guard lock(mutex_);
-    watching_wayland_ = on;
-    wayland_text_.reset();
+  if (wayland_clipboard_ != nullptr || QGuiApplication::platformName() != "xcb") return;
+  wayland_clipboard_ = WaylandClipboard::Watch(
+      pavrel::kCopiedTextBytes, kOwnerTimeout,
+      [this](std::optional<std::string> text) { WaylandCopyRead(std::move(text)); });
+  if (wayland_clipboard_ != nullptr && !worker_.joinable()) {
+    worker_ = std::thread(&CopiedTextReader::ReadCopies, this);
   }
-  // Not under the lock: the watch's thread may be waiting for it.
-  if (!on) wayland_clipboard_.reset();
 }
 
 void CopiedTextReader::WaylandCopyRead(std::optional<std::string> text) {
   {
     const std::lock_guard lock(mutex_);
+    newest_from_wayland_ = true;
     wayland_text_ = std::move(text);
     ++newest_copy_;
   }
@@ -93,7 +90,7 @@ void CopiedTextReader::ReadCopies() {
     changed_.wait(lock, [&] { return stopping_ || newest_copy_ != read_copy; });
     if (stopping_) return;
     const unsigned copy = read_copy = newest_copy_;
-    const bool wayland = watching_wayland_;
+    const bool wayland = newest_from_wayland_;
     std::optional<std::string> wayland_text = wayland_text_;
     lock.unlock();
     const std::optional<std::string> text =

@@ -29,14 +29,14 @@ class CopiedTextReader : public QObject {
   ~CopiedTextReader() override;
 
   // Reads the clipboard, which has just changed: on X11 in a thread of its own, elsewhere
-  // through Qt's clipboard. Not while the Wayland clipboard is watched, which tells of its copies
-  // itself.
+  // through Qt's clipboard.
   void Read();
 
   // Watches the clipboard of the Wayland session that the window's X server (XWayland) belongs
   // to, while `on`, where the compositor offers data control (wayland_clipboard.h): its copies
   // are then read as they are made, even while a Wayland window has the keyboard and XWayland
-  // has not heard of them. Elsewhere, and when off, the window's own clipboard is read.
+  // has not heard of them. The X server's clipboard is still read as it changes: a compositor
+  // may pass on an X11 program's copy to Wayland only while that program has the keyboard.
   void WatchWaylandClipboard(bool on);
 
  signals:
@@ -54,8 +54,8 @@ class CopiedTextReader : public QObject {
   std::atomic<bool> stopping_ = false;
   std::thread worker_;
   std::unique_ptr<WaylandClipboard> wayland_clipboard_;
-  // Set while the Wayland clipboard is watched, with the newest copy's text that it read.
-  bool watching_wayland_ = false;
+  // Whether the newest copy is one that the Wayland watch read, and its text.
+  bool newest_from_wayland_ = false;
   std::optional<std::string> wayland_text_;
 };
 

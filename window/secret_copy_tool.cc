@@ -1,12 +1,13 @@
 // For the compositor test: copies the text given to it as a password manager copies a password,
 // offering the text with the mark x-kde-passwordManagerHint = secret, through the compositor's
-// data control, which needs no window. Serves the copy until another replaces it. Exits 77 where
-// no compositor offers data control.
+// data control, which needs no window. Prints "copied" once the copy is made, and serves it until
+// another replaces it. Exits 77 where no compositor offers data control.
 
 #include <unistd.h>
 #include <wayland-client.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -41,6 +42,9 @@ int Serve(wl_display* display, wl_registry* registry, std::uint32_t name, wl_sea
   P::OfferType(source, kSecretMarkType);
   P::OfferType(source, "text/plain;charset=utf-8");
   P::SetSelection(device, source);
+  if (wl_display_roundtrip(display) < 0) return 1;
+  std::puts("copied");
+  std::fflush(stdout);
   while (!copy.replaced && wl_display_dispatch(display) >= 0) {
   }
   return 0;
