@@ -38,6 +38,7 @@ QString CharacterToLookUp(const QString& copied) {
 CopiedTextReader::CopiedTextReader(QObject* parent) : QObject(parent) {}
 
 CopiedTextReader::~CopiedTextReader() {
+  WatchWaylandClipboard(false);
   {
     const std::lock_guard lock(mutex_);
     stopping_ = true;
@@ -53,9 +54,34 @@ void CopiedTextReader::Read() {
   }
   {
     const std::lock_guard lock(mutex_);
+    newest_from_wayland_ = false;
     ++newest_copy_;
   }
   if (!worker_.joinable()) worker_ = std::thread(&CopiedTextReader::ReadCopies, this);
+  changed_.notify_one();
+}
+
+void CopiedTextReader::WatchWaylandClipboard(bool on) {
+  if (!on) {
+    wayland_clipboard_.reset();  // not under the lock: the watch's thread may be waiting for it
+    return;
+  }
+  if (wayland_clipboard_ != nullptr || QGuiApplication::platformName() != "xcb") return;
+  wayland_clipboard_ = WaylandClipboard::Watch(
+      pavrel::kCopiedTextBytes, kOwnerTimeout,
+      [this](std::optional<std::string> text) { WaylandCopyRead(std::move(text)); });
+  if (wayland_clipboard_ != nullptr && !worker_.joinable()) {
+    worker_ = std::thread(&CopiedTextReader::ReadCopies, this);
+  }
+}
+
+void CopiedTextReader::WaylandCopyRead(std::optional<std::string> text) {
+  {
+    const std::lock_guard lock(mutex_);
+    newest_from_wayland_ = true;
+    wayland_text_ = std::move(text);
+    ++newest_copy_;
+  }
   changed_.notify_one();
 }
 
@@ -66,9 +92,13 @@ void CopiedTextReader::ReadCopies() {
     changed_.wait(lock, [&] { return stopping_ || newest_copy_ != read_copy; });
     if (stopping_) return;
     const unsigned copy = read_copy = newest_copy_;
+    const bool wayland = newest_from_wayland_;
+    std::optional<std::string> wayland_text = wayland_text_;
     lock.unlock();
-    const std::optional<std::string> text = ReadClipboardBeginning(
-        pavrel::kCopiedTextBytes, kOwnerTimeout, [&] { return stopping_ || newest_copy_ != copy; });
+    const std::optional<std::string> text =
+        wayland ? std::move(wayland_text)
+                : ReadClipboardBeginning(pavrel::kCopiedTextBytes, kOwnerTimeout,
+                                         [&] { return stopping_ || newest_copy_ != copy; });
     std::optional<pavrel::CopiedText> read;
     if (text) read = pavrel::ReadCopiedText(*text);
     // Told in the window's thread, unless a newer copy has come meanwhile.

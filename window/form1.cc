@@ -103,6 +103,9 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     if (menu_items_[pavrel::kFollowClipboardItem]->isChecked()) copied_text_reader_->Read();
   });
   connect(copied_text_reader_, &CopiedTextReader::copyRead, this, &Form1::lookUpCopy);
+  QAction* follow = menu_items_[pavrel::kFollowClipboardItem];
+  connect(follow, &QAction::toggled, copied_text_reader_, &CopiedTextReader::WatchWaylandClipboard);
+  copied_text_reader_->WatchWaylandClipboard(follow->isChecked());
   connect(menu_items_[pavrel::kAllCodesItem], &QAction::toggled, this, &Form1::fitResult);
   fitResult();
 

@@ -5,11 +5,12 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
+
+#include "window/secret_mark.h"
 
 namespace {
 
@@ -166,19 +167,6 @@ std::optional<std::vector<xcb_atom_t>> ReadTargets(SelectionRead& read) {
   return targets;
 }
 
-// As much of a password manager's hint as is read: far more than "secret".
-constexpr std::size_t kHintBytes = 64;
-
-// Whether a password manager's hint says secret: owners end it in many ways (closing NULs, a
-// newline), none of which makes the copy less secret.
-bool SaysSecret(std::string hint) {
-  while (!hint.empty() &&
-         (hint.back() == '\0' || std::isspace(static_cast<unsigned char>(hint.back())))) {
-    hint.pop_back();
-  }
-  return hint == "secret";
-}
-
 }  // namespace
 
 std::optional<std::string> ReadClipboardBeginning(std::size_t bytes,
@@ -191,12 +179,9 @@ std::optional<std::string> ReadClipboardBeginning(std::size_t bytes,
   const auto offered = [&targets](xcb_atom_t target) {
     return std::find(targets->begin(), targets->end(), target) != targets->end();
   };
-  if (const xcb_atom_t hint = read.Atom("x-kde-passwordManagerHint"); offered(hint)) {
-    // A mark that cannot be read, whole or as far as it could say secret, counts as secret.
-    const PropertyValue mark = read.Answer(hint, kHintBytes);
-    if ((!mark.whole && mark.bytes.size() < kHintBytes) || SaysSecret(mark.bytes)) {
-      return std::nullopt;
-    }
+  if (const xcb_atom_t hint = read.Atom(kSecretMarkType); offered(hint)) {
+    const PropertyValue mark = read.Answer(hint, kSecretMarkBytes);
+    if (MarksSecret(mark.bytes, mark.whole)) return std::nullopt;
   }
   // The text, best first: some programs offer only the MIME types. Plain text/plain names no
   // encoding and is read as UTF-8, as today's desktops write it; text in another encoding is
