@@ -13,14 +13,17 @@ constexpr int kClientWidth = 219;
 constexpr int kClientHeight = 98;
 
 // The window's own font (the platform's face), and the Song face of the query box and the
-// credit line: 9, 12 and 14.25 points at 96 dpi.
-enum class FontRole { kWindow, kQuery, kCredit };
+// credit line: 9, 12 and 14.25 points at 96 dpi. The result label's codes are in the window's
+// size, in a face whose Latin letters keep l, 1 and I apart: 〇 llll is not "IIII".
+enum class FontRole { kWindow, kQuery, kCredit, kCodes };
 struct FontStyle {
   int pixels;
   bool song;
   bool italic;
+  bool codes = false;
 };
-constexpr FontStyle kFonts[] = {{12, false, false}, {16, true, false}, {19, true, true}};
+constexpr FontStyle kFonts[] = {
+    {12, false, false}, {16, true, false}, {19, true, true}, {12, false, false, true}};
 constexpr const FontStyle& FontOf(FontRole role) { return kFonts[static_cast<int>(role)]; }
 
 enum class ControlKind { kLabel, kQueryBox, kButton };
@@ -42,7 +45,7 @@ constexpr ControlLayout kControls[] = {
     {"Label1", ControlKind::kLabel, "输入你要查询的汉字：", {8, 16, 129, 17}, FontRole::kWindow},
     {"Label2", ControlKind::kLabel, "五笔码查询结果：", {8, 40, 113, 17}, FontRole::kWindow},
     {"Text1", ControlKind::kQueryBox, "", {136, 8, 73, 25}, FontRole::kQuery},
-    {"Label3", ControlKind::kLabel, "", {136, 40, 73, 17}, FontRole::kWindow},
+    {"Label3", ControlKind::kLabel, "", {136, 40, 73, 17}, FontRole::kCodes},
     {"Command1", ControlKind::kButton, "查询", {16, 64, 41, 33}, FontRole::kWindow},
     {"Label4", ControlKind::kLabel, "Selvanor", {80, 72, 145, 17}, FontRole::kCredit},
 };

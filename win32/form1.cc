@@ -280,8 +280,8 @@ void Form1::SetFonts() {
 // shown, as tall as the record needs in the window font for `dpi`.
 int Form1::ResultHeightFor(UINT dpi) const {
   if (!all_codes_) return 0;
-  if (dpi == dpi_) return WholeRecordHeight(label3_, result_, WindowFont(), dpi);
-  const HFONT font = MakeFont(pavrel::FontOf(pavrel::FontRole::kWindow), dpi);
+  if (dpi == dpi_) return WholeRecordHeight(label3_, result_, CodesFont(), dpi);
+  const HFONT font = MakeFont(pavrel::FontOf(pavrel::FontRole::kCodes), dpi);
   const int height = WholeRecordHeight(label3_, result_, font, dpi);
   DeleteObject(font);
   return height;

@@ -72,6 +72,7 @@ class Form1 : public pavrel::WindowOperations {
   void Lookup(const pavrel::CopiedText* copy = nullptr);  // a copy's, or the query box's
   void SetFonts();
   HFONT WindowFont() const { return fonts_[static_cast<int>(pavrel::FontRole::kWindow)]; }
+  HFONT CodesFont() const { return fonts_[static_cast<int>(pavrel::FontRole::kCodes)]; }
   int ResultHeightFor(UINT dpi) const;
   void FitResult();
 

@@ -109,6 +109,9 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
   // A short record shows as it is.
   form.SetResultText(U"字 pbf");
   EXPECT_EQ(LabelInk(control(kLabel3Id)), LabelInk(control(kLabel3Id), L"字 pbf"));
+  // Its face tells a code's l, 1 and I apart.
+  const auto ink = [&](const wchar_t* text) { return LabelInk(control(kLabel3Id), text); };
+  EXPECT_TRUE(ink(L"l") != ink(L"1") && ink(L"l") != ink(L"I") && ink(L"1") != ink(L"I"));
   // A right-click on 查询 opens the menu and leaves the keyboard in the query box: typing goes
   // on there, and Space runs no lookup.
   RECT box;
@@ -206,7 +209,9 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
                            scale(described.height),
                            style.song ? -scale(style.pixels) : changed.lfMessageFont.lfHeight}))
         << layout.name;
-    EXPECT_STREQ(font.lfFaceName, style.song ? L"SimSun" : changed.lfMessageFont.lfFaceName)
+    EXPECT_STREQ(font.lfFaceName, style.song    ? L"SimSun"
+                                  : style.codes ? L"Courier New"
+                                                : changed.lfMessageFont.lfFaceName)
         << layout.name;
   }
 

@@ -1,12 +1,24 @@
 #include "win32/form_geometry.h"
 
 #include <algorithm>
+#include <cwchar>
 
 #include "win32/message_font.h"
 
 // The window's own font is the system's message font; the Song face is SimSun (宋体), scaled
-// from 96 dpi to `dpi`.
+// from 96 dpi to `dpi`. Codes are in Courier New, whose l, 1 and I differ, in the message font's
+// size; Chinese comes from the face that the system links to it (SimSun on a Chinese Windows).
 HFONT MakeFont(const pavrel::FontStyle& style, UINT dpi) {
+  if (style.codes) {
+    const HFONT message = CreateMessageFont(dpi);
+    LOGFONTW font{};
+    GetObjectW(message, sizeof(font), &font);
+    DeleteObject(message);
+    wcscpy_s(font.lfFaceName, L"Courier New");
+    font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    font.lfCharSet = DEFAULT_CHARSET;
+    return CreateFontIndirectW(&font);
+  }
   if (!style.song) return CreateMessageFont(dpi);
   return CreateFontW(-Scale(style.pixels, dpi), 0, 0, 0, FW_NORMAL, style.italic, FALSE, FALSE,
                      GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
