@@ -4,14 +4,17 @@
 # starts it (through XWayland), following the clipboard, while a Wayland window (weston-terminal)
 # has the keyboard. A wl-copy in that window is looked up within 1 s; the Wayland window keeps the
 # keyboard; the compositor keeps Pavrel above it; a copy that $2 (secret_copy_tool) marks secret
-# is not looked up; and a copy in an X11 program is. Exits 77 (skipped) when no compositor can start. Without arguments, it
-# runs those of build/.
+# is not looked up; and a copy in an X11 program is. Exits 77 (skipped) when no compositor can
+# start. Without arguments, it runs those of build/.
 set -euo pipefail
 if [ "${1-}" = --in ]; then  # one compositor, on the session bus that dbus-run-session started
   compositor=$2 pavrel=$3 secret_copy=$4 work=$5
 else
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT
+  # XWayland's sockets go there; mutter 48 does not make the folder, which a fresh system (or a
+  # chroot) without an X server yet lacks.
+  [ -d /tmp/.X11-unix ] || mkdir -m 1777 /tmp/.X11-unix 2>/dev/null || true
   ran=0
   for compositor in mutter kwin; do
     mkdir -m 700 "$work/$compositor"
