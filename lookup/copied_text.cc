@@ -41,6 +41,8 @@ bool CopiedTextBuilder::Take(char32_t c) {
     return true;
   }
   if (copy_.text.size() == kCopiedTextLength) {
+    // Past the text kept, blanks and punctuation leave the copy as whole as it was.
+    if (MayStandAroundWord(c)) return true;
     copy_.whole = false;
     return false;
   }

@@ -33,7 +33,7 @@ bool IsCopiedCharacter(char32_t c);
 struct CopiedText {
   std::u32string text;       // from its first character on, at most kCopiedTextLength of them
   bool plain_before = true;  // only blanks and punctuation come before that character
-  bool whole = true;         // `text` runs to the copy's end
+  bool whole = true;         // only blanks and punctuation follow `text` in the copy
 };
 
 // Builds a CopiedText from the characters of a copy, one at a time.

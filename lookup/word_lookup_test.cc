@@ -80,8 +80,8 @@ const struct {
     {"很好，的", U"很 tvey tv"},  // not one word
     {"abc很好", U"很 tvey tv"},   // a word after letters is no word alone
     {"很好abc", U"很 tvey tv"},
-    {"❤很好", U"很 tvey tv"},               // nor one after a symbol
-    {"中文", U"中 k kh khk"},               // 文 is not in the table
+    {"❤很好", U"很 tvey tv"},  // nor one after a symbol
+    {"中文", U"中 k kh khk"},  // 文 is not in the table
     {"文", kNotFoundText},
 };
 

@@ -41,12 +41,6 @@ const char* Decode(CharDecoder decode, const char* p, const char* end, bool more
   return p;
 }
 
-// How a key looks in the file's bytes, for the byte search: each of its encodings.
-struct KeyBytes {
-  enum Kind { kBytes, kEmptyRecord, kUnsearchable } kind;
-  std::vector<KeyPattern> patterns;  // none for a key that no record can begin with
-};
-
 // Encodes the characters of `keys` for the byte search: kEmptyRecord for no key, and
 // kUnsearchable for U+FFFD, which every byte that starts no character decodes to.
 KeyBytes EncodeKeys(TableEncoding encoding, std::u32string_view keys) {
@@ -66,28 +60,33 @@ KeyBytes EncodeKeys(TableEncoding encoding, std::u32string_view keys) {
 }
 
 // Searches [begin, end) for a record that begins with any of the keys' encodings: each encoding
-// is searched for apart, and the earliest stop is where a record may begin with a key. `stops`
-// keeps each encoding's stop from an earlier search of the same bytes, so that a word's several
-// keys cost one search each per block, not one per stop: a stop at or after `begin` still holds,
-// as no record between begin and it begins with that encoding. A key without encodings is
-// searched for as a pattern of no bytes, which no record begins with.
+// is searched for apart, and the earliest stop is where a record may begin with a key. `places`
+// keeps what earlier searches of the same bytes found, so that a word's many records cost one
+// search per key and block, not one per record: the first double quote from where they began, and
+// each encoding's stop, which holds while it is not passed, as no record between begin and it
+// begins with that encoding. A key without encodings is searched for as a pattern of no bytes,
+// which no record begins with.
 const char* SkipRecordsWithoutAnyOf(const char* begin, const char* end,
-                                    const std::vector<KeyPattern>& patterns,
-                                    std::vector<const char*>& stops) {
+                                    const std::vector<KeyPattern>& patterns, SearchPlaces& places) {
   static const std::vector<KeyPattern> none(1);
   const std::vector<KeyPattern>& searched = patterns.empty() ? none : patterns;
-  stops.resize(searched.size(), nullptr);
+  places.stops.resize(searched.size(), nullptr);
+  if (places.quote == nullptr || places.quote < begin) {
+    const void* quote = std::memchr(begin, '"', static_cast<std::size_t>(end - begin));
+    places.quote = quote ? static_cast<const char*>(quote) : end;
+  }
   const char* stop = end;
   for (std::size_t i = 0; i < searched.size(); ++i) {
-    if (stops[i] == nullptr || stops[i] < begin) {
+    const char*& searched_to = places.stops[i];
+    if (searched_to == nullptr || searched_to < begin) {
       const KeyPattern& pattern = searched[i];
-      ScanStop scan = SkipUnquotedRecordsWithoutKey(begin, end, pattern);
+      ScanStop scan = SkipUnquotedRecordsWithoutKeyBefore(begin, end, pattern, places.quote);
       if (!scan.found && !ShapesRecords(pattern.bytes[0])) {
         scan = SkipRecordsWithoutKey(scan.at, end, pattern);
       }
-      stops[i] = scan.at;
+      searched_to = scan.at;
     }
-    stop = std::min(stop, stops[i]);
+    stop = std::min(stop, searched_to);
   }
   return stop;
 }
@@ -321,18 +320,26 @@ bool RecordFile::FindRecordWithKey(std::u32string_view key, std::u32string& reco
 
 bool RecordFile::FindRecordWithAnyKey(std::u32string_view keys, std::u32string& record) {
   if (AtEnd()) return false;  // the first read finds the byte order mark
-  // Until the first byte past ASCII decides the encoding, the keys' bytes in either match nothing.
-  TableEncoding encoded = encoding_;
-  KeyBytes bytes = EncodeKeys(encoded, keys);
-  std::vector<const char*> stops;
-  std::uint64_t stops_filled = fills_;
   while (!AtEnd()) {
-    if (encoded != encoding_) bytes = EncodeKeys(encoded = encoding_, keys), stops.clear();
-    if (stops_filled != fills_) stops.clear(), stops_filled = fills_;  // the buffer moved
+    // Until the first byte past ASCII decides the encoding, the keys' bytes in either match
+    // nothing. What earlier searches found holds for the same keys in the same bytes.
+    const int encoding = static_cast<int>(encoding_);
+    if (places_.keys != keys || places_.encoding != encoding) {
+      places_.bytes = EncodeKeys(encoding_, keys);
+      places_.keys = keys;
+      places_.encoding = encoding;
+      places_.moves = UINT64_MAX;
+    }
+    if (places_.moves != fills_) {
+      places_.moves = fills_;
+      places_.stops.clear();
+      places_.quote = nullptr;
+    }
     const char* const data = buffer_.data();
-    if (bytes.kind == KeyBytes::kBytes) {
-      pos_ = SkipRecordsWithoutAnyOf(data + pos_, data + end_, bytes.patterns, stops) - data;
-    } else if (bytes.kind == KeyBytes::kEmptyRecord) {
+    if (places_.bytes.kind == KeyBytes::kBytes) {
+      pos_ =
+          SkipRecordsWithoutAnyOf(data + pos_, data + end_, places_.bytes.patterns, places_) - data;
+    } else if (places_.bytes.kind == KeyBytes::kEmptyRecord) {
       pos_ = SkipUnquotedRecordsUntilEmpty(data + pos_, data + end_).at - data;
     }
     if (AtEnd()) break;

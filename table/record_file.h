@@ -32,6 +32,7 @@
 
 #include "encoding/table_encoding.h"
 #include "table/open_table.h"
+#include "table/record_file_scan.h"
 
 namespace pavrel {
 
@@ -129,6 +130,7 @@ class RecordFile {
   std::size_t pos_ = 0;      // next unread byte in buffer_
   std::size_t end_ = 0;      // end of the valid bytes in buffer_
   std::uint64_t fills_ = 0;  // counts the moves of buffer_'s bytes, for searches that keep places
+  SearchPlaces places_;      // what the byte searches found in buffer_ (FindRecordWithAnyKey)
   bool grown_ = false;       // the file was longer at the last read than when opened
   // The encoding, which the first byte past ASCII decides where there is no byte order mark, and
   // its decoder, null before the first read.

@@ -124,12 +124,17 @@ bool BeginsRecord(const char* begin, const char* at) {
 // The start of the record after the delimiter at `at`, whose next byte is readable.
 const char* AfterDelimiter(const char* at) { return at + (at[0] == '\r' && at[1] == '\n' ? 2 : 1); }
 
-// The last delimiter before the first double quote and before the last byte (so that a CR LF is
-// seen whole), or nullptr: every comma, CR and LF up to it ends a record.
-const char* LastUnquotedDelimiter(const char* begin, const char* end) {
+// The last delimiter before `quote`, the first double quote in [begin, end) or end, and before
+// the last byte (so that a CR LF is seen whole), or nullptr: every comma, CR and LF up to it ends
+// a record.
+const char* LastUnquotedDelimiter(const char* begin, const char* end, const char* quote) {
   if (end - begin < 2) return nullptr;
+  return FindLastDelimiter(begin, quote != end ? quote : end - 1);
+}
+
+const char* FirstQuote(const char* begin, const char* end) {
   const void* quote = std::memchr(begin, '"', static_cast<std::size_t>(end - begin));
-  return FindLastDelimiter(begin, quote ? static_cast<const char*>(quote) : end - 1);
+  return quote ? static_cast<const char*>(quote) : end;
 }
 
 // Whether the bytes at `at`, whose first is the key's, go on as the key does. A key cut by `end`
@@ -187,7 +192,12 @@ int HighestBit(std::uint64_t x) { return 63 - std::countl_zero(x); }
 }  // namespace
 
 ScanStop SkipUnquotedRecordsWithoutKey(const char* begin, const char* end, KeyPattern key) {
-  const char* const last = LastUnquotedDelimiter(begin, end);
+  return SkipUnquotedRecordsWithoutKeyBefore(begin, end, key, FirstQuote(begin, end));
+}
+
+ScanStop SkipUnquotedRecordsWithoutKeyBefore(const char* begin, const char* end, KeyPattern key,
+                                             const char* quote) {
+  const char* const last = LastUnquotedDelimiter(begin, end, quote);
   if (last == nullptr) return {begin, false};
   // memchr looks for the key's last byte from 0x80: in UTF-8 the first byte is shared by most
   // Chinese characters, and in a four-byte sequence the last is a digit. The key ends before
@@ -208,7 +218,7 @@ ScanStop SkipUnquotedRecordsWithoutKey(const char* begin, const char* end, KeyPa
 }
 
 ScanStop SkipUnquotedRecordsUntilEmpty(const char* begin, const char* end) {
-  const char* const last = LastUnquotedDelimiter(begin, end);
+  const char* const last = LastUnquotedDelimiter(begin, end, FirstQuote(begin, end));
   if (last == nullptr) return {begin, false};
   // A delimiter right after a record's start ends an empty record; the LF of a CR LF does not.
   for (const char* at = begin; (at = FindDelimiter(at, last + 1)) <= last; ++at) {

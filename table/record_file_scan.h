@@ -10,6 +10,10 @@
 #ifndef PAVREL_TABLE_RECORD_FILE_SCAN_H_
 #define PAVREL_TABLE_RECORD_FILE_SCAN_H_
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 namespace pavrel {
 
 inline bool IsDelimiter(char byte) { return byte == ',' || byte == '\r' || byte == '\n'; }
@@ -33,6 +37,23 @@ struct KeyPattern {
   int length = 0;
 };
 
+// How keys look in a table's bytes, for the byte search: each encoding of each key.
+struct KeyBytes {
+  enum Kind { kBytes, kEmptyRecord, kUnsearchable } kind = kUnsearchable;
+  std::vector<KeyPattern> patterns;  // none for keys that no record can begin with
+};
+
+// What a reader's byte searches found in its buffer since the buffer last moved, for the keys
+// they looked for, so that the next search for them goes on from there.
+struct SearchPlaces {
+  std::u32string keys;
+  int encoding = -1;                 // the table's encoding they were encoded in
+  std::uint64_t moves = UINT64_MAX;  // the buffer's moves when they were found
+  KeyBytes bytes;
+  std::vector<const char*> stops;  // each pattern's stop
+  const char* quote = nullptr;     // the first double quote from where the searches began
+};
+
 struct ScanStop {
   const char* at;
   bool found;
@@ -41,6 +62,11 @@ struct ScanStop {
 // Searches the unquoted records before the first double quote for one that begins with `key`;
 // a key whose first byte shapes records begins none of them.
 ScanStop SkipUnquotedRecordsWithoutKey(const char* begin, const char* end, KeyPattern key);
+
+// The same where the caller knows `quote`, the first double quote in [begin, end), or end: a
+// reader that searches one buffer many times finds it once.
+ScanStop SkipUnquotedRecordsWithoutKeyBefore(const char* begin, const char* end, KeyPattern key,
+                                             const char* quote);
 
 // Searches the unquoted records before the first double quote for an empty one.
 ScanStop SkipUnquotedRecordsUntilEmpty(const char* begin, const char* end);

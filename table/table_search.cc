@@ -10,8 +10,9 @@ namespace pavrel {
 
 namespace {
 
-std::u32string Folded(std::u32string_view text) {
-  std::u32string folded(text);
+// `text` with its private use twins folded, into `folded`, whose room is kept from call to call.
+const std::u32string& Folded(std::u32string_view text, std::u32string& folded) {
+  folded.assign(text);
   for (char32_t& c : folded) c = FoldPrivateUse(c);
   return folded;
 }
@@ -38,10 +39,11 @@ SearchResult SearchTable(RecordFile& file, const TableSearch& search) {
   // The records worth decoding begin with the key or with the first character of a text wanted.
   std::u32string keys = search.key;
   std::unordered_map<std::u32string, std::size_t> wanted;  // folded text → index in fields
+  std::u32string folded;
   for (std::size_t i = 0; i < search.fields.size(); ++i) {
     const std::u32string& text = search.fields[i];
-    if (text.empty() || wanted.contains(Folded(text))) continue;
-    wanted.emplace(Folded(text), i);
+    if (text.empty()) continue;
+    wanted.try_emplace(Folded(text, folded), i);
     if (keys.find(text[0]) == std::u32string::npos) keys.push_back(text[0]);
   }
   std::size_t missing = wanted.size() + (search.key.empty() ? 0 : 1);
@@ -51,7 +53,7 @@ SearchResult SearchTable(RecordFile& file, const TableSearch& search) {
       found.record = record;
       --missing;
     }
-    const auto text = wanted.find(Folded(FirstField(record)));
+    const auto text = wanted.find(Folded(FirstField(record), folded));
     if (text != wanted.end() && !found.fields[text->second]) {
       found.fields[text->second] = record;
       --missing;
@@ -62,7 +64,7 @@ SearchResult SearchTable(RecordFile& file, const TableSearch& search) {
   while (missing > 0 && FindRecordWithAnyKey(file, keys, record)) take();
   // A text asked for twice is found for both.
   for (std::size_t i = 0; i < search.fields.size(); ++i) {
-    const auto text = wanted.find(Folded(search.fields[i]));
+    const auto text = wanted.find(Folded(search.fields[i], folded));
     if (!found.fields[i] && text != wanted.end()) found.fields[i] = found.fields[text->second];
   }
   return found;
