@@ -79,24 +79,6 @@ TEST(RecordFileTest, SplitsAndDecodesRecords) {
   }
 }
 
-// `utf8`, which is valid, in UTF-16 with its byte order mark.
-std::string Utf16Of(std::string_view utf8, bool big_endian) {
-  std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
-  const auto unit = [&](char32_t u) {
-    const char high = static_cast<char>(u >> 8), low = static_cast<char>(u & 0xFF);
-    bytes += big_endian ? std::string{high, low} : std::string{low, high};
-  };
-  const std::u32string text = *DecodeUtf8(utf8);
-  for (const char32_t c : text) {
-    if (c < 0x10000) {
-      unit(c);
-    } else {
-      unit(0xD800 + ((c - 0x10000) >> 10)), unit(0xDC00 + ((c - 0x10000) & 0x3FF));
-    }
-  }
-  return bytes;
-}
-
 // 字, 㐀, 𠀀 and 䶮 behind 70,000 bytes of other records, which the fast search reads past, in
 // every encoding a table may have: UTF-8 with and without a byte order mark, also after 70 KiB of
 // ASCII or with a stray byte; UTF-16 both ways; code page 936 with four-byte sequences, where 䶮 is
