@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <ranges>
 #include <set>
 #include <sstream>
 #include <string>
@@ -15,6 +16,7 @@
 #include "encoding/table_encoding.h"
 #include "gtest/gtest.h"
 #include "table/record_file.h"
+#include "table/test_reference_reader.h"
 #include "testing/test_files.h"
 
 namespace pavrel {
@@ -36,16 +38,6 @@ int Shell(const std::string& command, std::string& err) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// `text` in UTF-16 with a byte order mark.
-std::string Utf16(std::u16string_view text, bool little_endian) {
-  std::string bytes = little_endian ? "\xFF\xFE" : "\xFE\xFF";
-  for (char16_t unit : text) {
-    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
-    bytes += little_endian ? std::string{low, high} : std::string{high, low};
-  }
-  return bytes;
-}
-
 // An ibus-table database of 100,000 rows whose codes SQLite computes from `code` (added after the
 // rows, so that making it computes none).
 std::string ComputedCodes(const std::string& code) {
@@ -55,19 +47,12 @@ std::string ComputedCodes(const std::string& code) {
          code + ");";
 }
 
-// `text` `times` times over.
-std::u16string Repeated(std::u16string_view text, std::size_t times) {
-  std::u16string repeated;
-  while (times-- > 0) repeated += text;
-  return repeated;
-}
-
 struct Case {
   std::string in;        // the file "in": its bytes, or SQL that makes an ibus-table database
   const char* command;   // a shell command
   int status;            // its exit status
   std::u32string table;  // data.txt afterwards, decoded
-  const char* message;   // a part of standard error
+  const char* message;   // parts of standard error, separated by |
   std::vector<std::pair<const char*, std::string>> more = {};  // more files
 };
 
@@ -94,8 +79,19 @@ const Case kCases[] = {
      "5\tzzpp\t亻\n3\twth\t亻\n1\tzzd\t⑴\n1\taaaaaaaaaaaaaaaaaaaaaaaaaaaaaab\t工作\n",
      "pavrel-table in", 0, U"字 pbf\r\n亻 wth\r\n",
      "left out 3 excluded codes and 1 phrase whose first character has no line\n"},
-    {"---\ncolumns:\n  - text\n  - weight\n...\n字\t1\n", "pavrel-table in", 1, U"",
-     "in: the header's columns name no code"},
+    // Headers that fail: columns that name no code, a header that never ends, an exclude pattern
+    // too large to compile, a header nested too deep for yaml-cpp and one too long to parse.
+    {"---\ncolumns:\n  - text\n  - weight\n...\n字\t1\n",
+     "for f in in open large deep long; do pavrel-table $f; done",
+     1,
+     U"",
+     "in: the header's columns name no code|open:2: the YAML header that starts here never ends|"
+     "large: the exclude pattern \"a{1000}{1000}\" is too large|deep:3: the YAML header nests "
+     "deeper than|long:1: the YAML header that starts here is longer than 256 KiB",
+     {{"open", "\n---\nname: x\n字\tpbf\n"},
+      {"large", "---\nencoder: {exclude_patterns: ['a{1000}{1000}']}\n...\n"},
+      {"deep", "---\nx: " + std::string(100000, '[') + "\n...\n"},
+      {"long", "---\n#" + std::string(300000, ' ') + "\n...\n"}}},
     // Imports, depth first; b's header is a flow mapping.
     {"---\nimport_tables:\n  - a\n  - b\n...\n字\tpbf\n",
      "pavrel-table in",
@@ -107,76 +103,58 @@ const Case kCases[] = {
        "---\n{encoder: {exclude_patterns: [x]}, columns: [code, "
        "text]}\n...\nkhk\t中\ng\t一\nx\t工\n"},
       {"c.dict.yaml", "# c\n--- # c\n... \n中\tkh\n工\ta\n"}}},
-    {"---\nimport_tables: [gone]\n...\n字\tpbf\n", "pavrel-table in", 1, U"",
-     "in: imports gone, but "},
-    // Only dictionaries beside it: a NUL byte would cut ".dict.yaml" off, and open a.
-    {"---\nimport_tables: [\"a\\0\"]\n...\n",
-     "pavrel-table in",
+    // Imports that fail: one missing; only dictionaries beside it (a NUL byte would cut
+    // ".dict.yaml" off, and open a); a circle; a chain too deep.
+    {"---\nimport_tables: [gone]\n...\n字\tpbf\n",
+     "for f in in nul dot circle; do pavrel-table $f; done; for i in $(seq 100); do printf -- "
+     "'---\\nimport_tables: [d%d]\\n...\\n' $i >d$((i - 1)).dict.yaml; done; pavrel-table "
+     "d0.dict.yaml; s=$?; rm d*.dict.yaml; exit $s",
      1,
      U"",
-     "in: imports \"a\\0\", but an import names a dictionary beside it, without /, \\ or a NUL",
-     {{"a", "---\n...\n工\ta\n"}}},
-    {"---\nimport_tables: [./a]\n...\n",
-     "pavrel-table in",
-     1,
-     U"",
-     "in: imports \"./a\", but an",
-     {{"a.dict.yaml", "---\n...\n工\ta\n"}}},
-    {"---\nimport_tables: [a]\n...\n",
-     "pavrel-table in",
-     1,
-     U"",
-     "b.dict.yaml: imports a in a circle",
-     {{"a.dict.yaml", "---\nimport_tables: [b]\n...\n"},
+     "in: imports gone, but |nul: imports \"a\\0\", but an import names a dictionary beside it, "
+     "without /, \\ or a NUL|dot: imports \"./a\", but an|b.dict.yaml: imports a in a circle|"
+     "d99.dict.yaml: imports d100: imports chained more than 100 deep",
+     {{"nul", "---\nimport_tables: [\"a\\0\"]\n...\n"},
+      {"dot", "---\nimport_tables: [./a]\n...\n"},
+      {"circle", "---\nimport_tables: [a]\n...\n"},
+      {"a", "---\n...\n工\ta\n"},
+      {"a.dict.yaml", "---\nimport_tables: [b]\n...\n"},
       {"b.dict.yaml", "---\nimport_tables: [a]\n...\n"}}},
-    {"",
-     "for i in $(seq 100); do printf -- '---\\nimport_tables: [d%d]\\n...\\n' $i "
-     ">d$((i - 1)).dict.yaml; done; pavrel-table d0.dict.yaml; s=$?; rm d*.dict.yaml; exit $s",
-     1, U"", "d99.dict.yaml: imports d100: imports chained more than 100 deep"},
-    {"\n---\nname: x\n字\tpbf\n", "pavrel-table in", 1, U"",
-     "in:2: the YAML header that starts here never ends"},
-    // Patterns and headers that no matcher or parser may crash or choke on: a pattern nested
-    // 50,000 deep, one too large to compile, a header nested too deep for yaml-cpp, and one too
-    // long to parse.
+    // A pattern nested 50,000 deep, which no matcher may crash on.
     {"---\nencoder:\n  exclude_patterns:\n    - '" + std::string(50000, '(') + "a" +
          std::string(50000, ')') + "'\n...\n字\tpbf\n工\ta\n",
      "pavrel-table in", 0, U"字 pbf\r\n", "left out 1 excluded code\n"},
-    {"---\nencoder: {exclude_patterns: ['a{1000}{1000}']}\n...\n", "pavrel-table in", 1, U"",
-     "in: the exclude pattern \"a{1000}{1000}\" is too large"},
-    {"---\nx: " + std::string(100000, '[') + "\n...\n", "pavrel-table in", 1, U"",
-     "the YAML header nests deeper than"},
-    {"---\n#" + std::string(300000, ' ') + "\n...\n", "pavrel-table in", 1, U"",
-     "in:1: the YAML header that starts here is longer than 256 KiB"},
     // Text lists: a byte order mark, CR LF, blanks (U+3000 too), upper case, and codes no lookup
     // could read.
     {"\xEF\xBB\xBF# list\r\n工 a\r\n工\t AAAA\r\n工  aaa \r\n,\tx\r\n字 p,b\r\n字 p\"\r\n"
      "字\tpbf\t100\r\n字 \x01\r\n工 aaab\r\n中　khk\r\n工\r\n",
      "pavrel-table in", 0, U"工 aaaa aaab aaa a\r\n字 pbf\r\n中 khk\r\n",
      "left out 1 incomplete entry, 1 unencodable character and 3 unusable codes"},
-    // Code first, shown only by the second line; lines end in lone CRs too, and hold at most
-    // 1 MiB, also in UTF-16 of characters outside the Basic Multilingual Plane.
+    // Code first, shown only by the second line; lines end in lone CRs too.
     {"AB CD\raa 式\r工 a\r\naaaa 工 100\r", "pavrel-table in", 0, U"式 aa\r\n工 aaaa a\r\n",
      "left out 1 phrase whose first character has no line\n"},
     {"KeyCode=abcdefghijklmnopqrstuvwxy\nLength=4\nPinyin=@\n[Rule]\ne2=p11+p12+p21+p22\n"
      "[Data]\na 工\n@a 阿\naawt 工作\naa 式\naaaa 工\n",
      "pavrel-table in", 0, U"工 aaaa a\r\n式 aa\r\n工作 aawt\r\n",
      "wrote 2 characters with 3 codes and 1 phrase with 1 code"},
+    // Text that fails: a line longer than 1 MiB, also in UTF-16 of characters outside the Basic
+    // Multilingual Plane; an odd byte in UTF-16; code page 936 with a byte that is neither.
     {"字 pbf\n" + std::string(1 << 20, 'a') + "b\n",
-     "pavrel-table in; pavrel-table in16",
+     "for f in in in16 odd mixed; do pavrel-table $f; done",
      1,
      U"",
-     "in:2: longer than 1 MiB, which no line of a dictionary is\npavrel-table: in16:1: longer",
-     {{"in16", Utf16(Repeated(u"\U00020000", (1 << 19) + 1), true)}}},
-    {Utf16(u"字\tpbf\r中文 khyy\r中 khk\r\n", true), "pavrel-table --no-phrases in", 0,
+     "in:2: longer than 1 MiB, which no line of a dictionary is|in16:1: longer|odd:2: invalid "
+     "UTF-16|mixed:1: not code page 936, and line 2 is not valid UTF-8",
+     {{"in16", Utf16Of(EncodeUtf8(std::u32string((1 << 19) + 1, U'\U00020000')), false)},
+      {"odd", Utf16Of("字 pbf\n", false) + "a"},
+      {"mixed", "字 pbf\n\xFF b\n"}}},
+    {Utf16Of("字\tpbf\r中文 khyy\r中 khk\r\n", false), "pavrel-table --no-phrases in", 0,
      U"字 pbf\r\n中 khk\r\n", "wrote 2 characters with 2 codes to data.txt; left out 1 phrase\n"},
-    {Utf16(u"字 pbf\n\U00020000 zz\n", false), "pavrel-table --encoding cp936 in", 0, U"字 pbf\r\n",
+    {Utf16Of("字 pbf\n𠀀 zz\n", true), "pavrel-table --encoding cp936 in", 0, U"字 pbf\r\n",
      "1 unencodable character"},
-    {Utf16(u"字 pbf\n", true) + "a", "pavrel-table in", 1, U"", "in:2: invalid UTF-16"},
     // Code page 936, whose first line alone is valid UTF-8 (ġ).
     {"\xC4\xA1 abc\n# \xD6\xD0\n\xD7\xD6 pbf\n", "pavrel-table in", 0, U"摹 abc\r\n字 pbf\r\n",
      "wrote 2 characters"},
-    {"字 pbf\n\xFF b\n", "pavrel-table in", 1, U"",
-     "in:1: not code page 936, and line 2 is not valid UTF-8"},
     {"CREATE TABLE phrases (id INTEGER PRIMARY KEY, tabkeys TEXT, phrase TEXT);"
      "INSERT INTO phrases VALUES (3, 'aaa', '工'), (1, 'a', '工'), (2, 'aa', '式'),"
      "(4, NULL, '工'), (5, 'aaaf', '工作');",
@@ -216,17 +194,14 @@ const Case kCases[] = {
      "left out 4 unencodable characters\n"},
     // The command line and the output.
     {"字 pbf\n",
-     "pavrel-table gone; pavrel-table in",
+     "pavrel-table gone; pavrel-table in; pavrel-table --force in .; pavrel-table --force in in",
      1,
      U"old",
      "pavrel-table: gone: cannot open: No such file or directory\npavrel-table: data.txt: already "
-     "exists; pass --force to replace it\n",
+     "exists; pass --force to replace it\n|.: is a folder|pavrel-table: in: is INPUT itself; name "
+     "another file to write\n",
      {{"data.txt", "old"}}},
-    {"字 pbf\n", "pavrel-table --force in .", 1, U"", ".: is a folder"},
-    {"字 pbf\n", "pavrel-table --force in in", 1, U"",
-     "pavrel-table: in: is INPUT itself; name another file to write\n"},
     {"字 pbf\n", "pavrel-table --bad in", 2, U"", "unknown option --bad"},
-    {"", "pavrel-table --version >&2", 0, U"", "pavrel-table "},
     // A replaced file keeps its permissions; a symbolic link stays and its file is replaced.
     {"字 pbf\n",
      "chmod 600 data.txt && ln -s data.txt link && pavrel-table --force in link && test -L link "
@@ -261,7 +236,10 @@ TEST(PavrelTableTest, Converts) {
     }
     std::string err;
     EXPECT_EQ(Shell(c.command, err), c.status) << c.command << ": " << err;
-    EXPECT_NE(err.find(c.message), std::string::npos) << c.command << ": " << err;
+    for (const auto part : std::views::split(std::string_view(c.message), '|')) {
+      const std::string_view text(part.begin(), part.end());
+      EXPECT_NE(err.find(text), std::string::npos) << c.command << ": " << err;
+    }
     const std::string bytes = ReadFile("data.txt");
     std::string_view table = bytes;
     const EncodingChoice choice = ChooseEncoding(table);
@@ -342,13 +320,6 @@ TEST(PavrelTableTest, DefaultTableListsTheDictionary) {
     EXPECT_GT(records[1][i].find(U' '), 1u) << "record " << i << " is no phrase";
   }
   EXPECT_TRUE(found[0] == found[1]);
-  // The fast search agrees, for a sample of the characters.
-  for (std::size_t i = 0; i < records[0].size(); i += 97) {
-    std::u32string record;
-    RecordFile file = OpenRecordFile(PAVREL_DEFAULT_TABLE);
-    EXPECT_TRUE(FindRecordWithKey(file, records[0][i].substr(0, 1), record));
-    EXPECT_EQ(record, records[0][i]);
-  }
 }
 
 }  // namespace

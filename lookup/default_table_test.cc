@@ -3,7 +3,6 @@
 // record where the table has one, and computes that code where it has none.
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -44,8 +43,6 @@ TEST(DefaultTableTest, TheRuleGivesTheDictionarysCodesAndLookupsFindThem) {
     agree += coded && (phrase + U" ").find(U" " + by_rule.back() + U" ") != std::u32string::npos;
   }
   EXPECT_GE(agree * 1000, phrases.size() * 999) << agree << " of " << phrases.size();
-  std::printf("The rule gives the dictionary's code for %zu of %zu phrases\n", agree,
-              phrases.size());
 
   // A sample of the phrases, looked up in the default table and in one without phrases.
   TempDir dir;

@@ -73,7 +73,6 @@ const struct {
     {"中国", U"中国 khlg"},
     {"《中华人民共和国》很大", U"中华人民共和国 kwwl"},
     {"  中国人 ", U"中国人 klw（按规则）"},  // one word, though it begins with a phrase
-    {"中国人，", U"中国人 klw（按规则）"},
     {"中国人啊", U"中国 khlg"},  // 啊 is not in the table: the phrase the text begins with
     {"“很好的”。", U"很好的 tvrq（按规则）"},
     {"很好的人", U"很好的人 tvrw（按规则）"},

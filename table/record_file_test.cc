@@ -79,57 +79,6 @@ TEST(RecordFileTest, SplitsAndDecodesRecords) {
   }
 }
 
-// `utf8`, which is valid, in UTF-16 with its byte order mark.
-std::string Utf16Of(std::string_view utf8, bool big_endian) {
-  std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
-  const auto unit = [&](char32_t u) {
-    const char high = static_cast<char>(u >> 8), low = static_cast<char>(u & 0xFF);
-    bytes += big_endian ? std::string{high, low} : std::string{low, high};
-  };
-  const std::u32string text = *DecodeUtf8(utf8);
-  for (const char32_t c : text) {
-    if (c < 0x10000) {
-      unit(c);
-    } else {
-      unit(0xD800 + ((c - 0x10000) >> 10)), unit(0xDC00 + ((c - 0x10000) & 0x3FF));
-    }
-  }
-  return bytes;
-}
-
-// 字, 㐀, 𠀀 and 䶮 behind 70,000 bytes of other records, which the fast search reads past, in
-// every encoding a table may have: UTF-8 with and without a byte order mark, also after 70 KiB of
-// ASCII or with a stray byte; UTF-16 both ways; code page 936 with four-byte sequences, where 䶮 is
-// FE9F (U+E863 in code page 936) and shows as 䶮. In UTF-8, 䶮 and its twin U+E863 find each other.
-TEST(RecordFileTest, LooksUpEveryCharacterInEveryEncoding) {
-  std::string utf8, cp936;  // 7000 records of 中 first
-  for (int i = 0; i < 7000; ++i) utf8 += "\xE4\xB8\xAD khk\r\n", cp936 += "\xD6\xD0 khk\r\n";
-  utf8 += "\xE5\xAD\x97 pbf\r\n\xE3\x90\x80 gjgg\r\n\xF0\xA0\x80\x80 ghab\r\n\xE4\xB6\xAE dxgd\r\n";
-  cp936 += "\xD7\xD6 pbf\r\n\x81\x39\xEE\x39 gjgg\r\n\x95\x32\x82\x36 ghab\r\n\xFE\x9F dxgd";
-  const std::pair<std::string, std::u32string> tables[] = {
-      // each, and what 䶮 finds
-      {"\xEF\xBB\xBF" + utf8, U"䶮 dxgd"},
-      {utf8, U"䶮 dxgd"},
-      {std::string(70 * 1024, '#') + "\r\n" + utf8, U"䶮 dxgd"},
-      {"\xFF\r\n" + utf8, U"䶮 dxgd"},
-      {Utf16Of(utf8, false), U"䶮 dxgd"},
-      {Utf16Of(utf8, true), U"䶮 dxgd"},
-      {utf8.substr(0, utf8.size() - 10) + "\xEE\xA1\xA3 dxgd\r\n", U"\uE863 dxgd"},
-      {cp936, U"䶮 dxgd"}};
-  TempDir dir;
-  for (const auto& [table, ext_a] : tables) {
-    dir.Write("data.txt", table);
-    const std::u32string answers[][2] = {{U"字", U"字 pbf"},
-                                         {U"㐀", U"㐀 gjgg"},
-                                         {U"𠀀", U"𠀀 ghab"},
-                                         {U"䶮", ext_a},
-                                         {U"\uE863", ext_a}};
-    for (const auto& [query, record] : answers) {
-      EXPECT_EQ(FirstRecord(query), record) << table.size();
-    }
-  }
-}
-
 // The reader and the lookup's key search against the plain reference reader, on random tables
 // biased to the syntax's corners: delimiters, quotes, spaces, lone lead bytes, records past the
 // length cap, characters or CR LF pairs cut by the edge of the reader's 64 KiB buffer, and
@@ -143,16 +92,16 @@ std::string RandomTable(std::mt19937& random) {
   const int delimiter_odds = pick(2, 5000);  // one in this many bytes; rare ones make long records
   const int style = pick(0, 3);  // CR LF line ends only, as in most tables; any; quoted records
   // A space, a lead byte, a trail byte or 0xFF, ASCII, the euro sign, a tab, 字, a digit, a
-  // four-byte sequence (𠀀, or one that maps to nothing), 䶮 at FE9F, or in UTF-8 tables (one in
-  // three, half with a byte order mark) 字, 𠀀, 䶮's twin U+E863, and rarely a stray byte.
+  // four-byte sequence (𠀀, 㐀, or one that maps to nothing), 䶮 at FE9F, or in UTF-8 tables (one
+  // in three, half with a byte order mark) 字, 𠀀, 䶮's twin U+E863, and rarely a stray byte.
   const bool utf8 = pick(0, 2) == 0;
   const auto piece = [&] {
     const char* const pieces[] = {
-        " ",       "a", "\x80", "\t", "\xD7\xD6", "7", "\x95\x32\x82\x36", "\xFE\x39\xFE\x39",
-        "\xFE\x9F"};
+        "\x81\x39\xEE\x39", " ",       "a", "\x80", "\t", "\xD7\xD6", "7", "\x95\x32\x82\x36",
+        "\xFE\x39\xFE\x39", "\xFE\x9F"};
     const char* const utf8_pieces[] = {
         " ", "a", "\t", "\xE5\xAD\x97", "\xF0\xA0\x80\x80", "\xEE\xA1\xA3", "\xC2\xA9", "\xE5\xAD"};
-    const int which = pick(0, 10);
+    const int which = pick(0, 11);
     if (utf8) return std::string(utf8_pieces[pick(0, 6 + (pick(0, 30) == 0))]);
     if (which < 2) return std::string(1, char(which ? pick(0x81, 0xFE) : pick(0x40, 0xFF)));
     return std::string(pieces[which - 2]);

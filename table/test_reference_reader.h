@@ -48,6 +48,24 @@ inline std::string ReferenceUtf16ToUtf8(std::string_view bytes, bool big_endian)
   return EncodeUtf8(text);
 }
 
+// `utf8`, which is valid, in UTF-16 with its byte order mark.
+inline std::string Utf16Of(std::string_view utf8, bool big_endian) {
+  std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+  const auto unit = [&](char32_t u) {
+    const char high = static_cast<char>(u >> 8), low = static_cast<char>(u & 0xFF);
+    bytes += big_endian ? std::string{high, low} : std::string{low, high};
+  };
+  const std::u32string text = *DecodeUtf8(utf8);
+  for (const char32_t c : text) {
+    if (c < 0x10000) {
+      unit(c);
+    } else {
+      unit(0xD800 + ((c - 0x10000) >> 10)), unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+    }
+  }
+  return bytes;
+}
+
 // Whether a table is UTF-8, after its byte order mark (or two of them), which `bytes` then loses;
 // UTF-16 becomes UTF-8 first. Without a mark, the rule of table_encoding.h decides from the 4 KiB
 // from its first byte past ASCII, wherever the reader's buffer cuts the table.

@@ -91,7 +91,7 @@ class FakeTable final : public TableSource {
 };
 
 // A writer that saves the same version again and again, each time in two halves 50 ms apart.
-std::vector<Write> KeepsSavingInHalves() {
+std::vector<Write> InHalves() {
   std::vector<Write> writes;
   for (int n = 0; n < 20; ++n) {
     writes.push_back({n * 60ms - 10ms, U"字 pb"});
@@ -100,96 +100,54 @@ std::vector<Write> KeepsSavingInHalves() {
   return writes;
 }
 
-// A writer that saves a new version every `every`, from `from` on.
-std::vector<Write> KeepsWriting(Clock::duration from, Clock::duration every) {
+// A writer that saves a new version every 10 ms, from just before the lookup on.
+std::vector<Write> NeverRests() {
   std::vector<Write> writes;
   for (int n = 0; n < 200; ++n) {
     const std::string number = std::to_string(n);
-    writes.push_back({from + n * every, U"字 v" + std::u32string(number.begin(), number.end())});
+    writes.push_back({n * 10ms - 1ms, U"字 v" + std::u32string(number.begin(), number.end())});
   }
   return writes;
 }
 
-// A writer that saves a version of the same size in place, in two halves 30 ms apart, the first
-// just before the lookup: "字 nld" is the first half of "字 new" over the rest of "字 old".
-const std::vector<Write> kMidVersion = {{-1h, U"字 old"}, {-10ms, U"字 nld"}, {30ms, U"字 new"}};
+// A table at rest for an hour, one saved just before the lookup, and a writer that saves a
+// version of the same size in place, in two halves 30 ms apart, the first just before the
+// lookup: "字 nld" is the first half of "字 new" over the rest of "字 old".
+const std::vector<Write> kOld = {{-1h, U"字 old"}}, kNew = {{-1ms, U"字 new"}};
+const std::vector<Write> kMid = {{-1h, U"字 old"}, {-10ms, U"字 nld"}, {30ms, U"字 new"}};
+const std::vector<Write> kEarlier = {{-1100ms, U"字 new"}};
+constexpr StampClock kFat{2s, true}, kExFat{10ms, true}, kOther{{}, false};
 
-// Each case: the table's timetable and clocks, and what the rule must return: the record of a
-// version whole, or kBusy (an empty record) within its limit. A record of two versions, a half
-// version or a version that has been replaced is never right.
+// Each case: what the rule must return, the record of a version whole, or kBusy (an empty record)
+// within its limit, in so many readings at most; and the table's timetable and clocks. A record
+// of two versions, a half version or a version that has been replaced is never right.
 const struct {
   const char* what;
-  FakeTable::Setup setup;
   std::u32string record;  // empty: the table is busy
   int most_readings;
+  FakeTable::Setup setup;
 } kCases[] = {
-    {"table at rest", {.writes = {{-1h, U"字 old"}}}, U"字 old", 1},
-    {"saved just before the lookup", {.writes = {{-1ms, U"字 new"}}}, U"字 new", 8},
-    {"a writer mid-version", {.writes = kMidVersion}, U"字 new", 10},
-    {"a writer that never rests", {.writes = KeepsWriting(-1ms, 10ms)}, U"", 16},
-    {"one reading slower than the limit, saved just before",
-     {.writes = {{-1ms, U"字 new"}}, .reading_time = 400ms},
-     U"字 new",
-     2},
-    {"the file clock jumps back an hour after the first reading, stamps then in the future",
-     {.writes = {{-1ms, U"字 new"}}, .file_clock_jump = -1h},
-     U"字 new",
-     8},
-    {"stamps from a clock a minute behind ours, at rest",
-     {.writes = {{-1h, U"字 old"}}, .file_clock_behind = 1min},
-     U"字 old",
-     1},
-    {"stamps from a clock a minute ahead of ours, in our future",
-     {.writes = {{-1h, U"字 old"}}, .file_clock_behind = -1min},
-     U"字 old",
-     8},
-    {"held open by a writer whose writes may not show in its times yet",
-     {.writes = {{-1h, U"字 old"}}, .held = true},
-     U"字 old",
-     8},
+    {"table at rest", U"字 old", 1, {.writes = kOld}},
+    {"saved just before the lookup", U"字 new", 8, {.writes = kNew}},
+    {"a writer mid-version", U"字 new", 10, {.writes = kMid}},
+    {"a writer that never rests", U"", 16, {.writes = NeverRests()}},
+    {"a reading slower than the limit", U"字 new", 2, {.writes = kNew, .reading_time = 400ms}},
+    {"file clock back an hour", U"字 new", 8, {.writes = kNew, .file_clock_jump = -1h}},
+    {"stamps a minute behind", U"字 old", 1, {.writes = kOld, .file_clock_behind = 1min}},
+    {"stamps a minute ahead", U"字 old", 8, {.writes = kOld, .file_clock_behind = -1min}},
+    {"held open by a writer", U"字 old", 8, {.writes = kOld, .held = true}},
     // Coarse stamps cannot tell a version saved in the stamp's second from one still being
     // saved: nothing is trusted until that second is over, within the limit here (the lookup
-    // begins 50 ms before it ends), past it for FAT's two seconds.
-    {"one-second stamps (ext4 with small inodes), a writer mid-version",
-     {.writes = kMidVersion, .granularity = 1s},
-     U"字 new",
-     10},
-    {"two-second stamps of FAT, a writer mid-version",
-     {.writes = kMidVersion, .granularity = 2s, .reported = {2s, true}},
-     U"",
-     10},
-    {"one-second stamps, a writer that saves the same version again and again in halves",
-     {.writes = KeepsSavingInHalves(), .granularity = 1s},
-     U"",
-     10},
-    {"one-second stamps, saved a second before",
-     {.writes = {{-1100ms, U"字 new"}}, .granularity = 1s},
-     U"字 new",
-     10},
-    {"ten-millisecond stamps of exFAT, a writer mid-version",
-     {.writes = kMidVersion, .granularity = 10ms, .reported = {10ms, true}},
-     U"字 new",
-     10},
-    {"one-second stamps, a writer that never rests",
-     {.writes = KeepsWriting(-1ms, 10ms), .granularity = 1s},
-     U"",
-     16},
-    {"a network share whose clock is a minute behind ours, a writer mid-version",
-     {.writes = kMidVersion, .reported = {{}, false}, .file_clock_behind = 1min},
-     U"字 new",
-     10},
-    {"a FUSE mount with one-second stamps, at rest",
-     {.writes = {{-1h, U"字 old"}}, .granularity = 1s, .reported = {{}, false}},
-     U"字 old",
-     8},
-    {"a FUSE mount at rest, read slowly",
-     {.writes = {{-1h, U"字 old"}}, .reading_time = 200ms, .reported = {{}, false}},
-     U"字 old",
-     2},
-    {"held open by a writer, read slowly",
-     {.writes = {{-1h, U"字 old"}}, .reading_time = 200ms, .held = true},
-     U"字 old",
-     2},
+    // begins 50 ms before it ends), past it for FAT's two seconds (exFAT's are 10 ms). A file
+    // system that is not ours (a network share, FUSE) sets its stamps by another clock.
+    {"1 s stamps, mid-version", U"字 new", 10, {.writes = kMid, .granularity = 1s}},
+    {"FAT, mid-version", U"", 10, {.writes = kMid, .granularity = 2s, .reported = kFat}},
+    {"1 s stamps, saved in halves", U"", 10, {.writes = InHalves(), .granularity = 1s}},
+    {"1 s stamps, saved 1.1 s before", U"字 new", 10, {.writes = kEarlier, .granularity = 1s}},
+    {"exFAT", U"字 new", 10, {.writes = kMid, .granularity = 10ms, .reported = kExFat}},
+    {"share", U"字 new", 10, {.writes = kMid, .reported = kOther, .file_clock_behind = 1min}},
+    {"FUSE, 1 s stamps", U"字 old", 8, {.writes = kOld, .granularity = 1s, .reported = kOther}},
+    {"FUSE, slow", U"字 old", 2, {.writes = kOld, .reading_time = 200ms, .reported = kOther}},
 };
 
 TEST(TrustedReadingTest, TrustsOnlyAVersionThatSatStill) {
