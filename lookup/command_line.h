@@ -10,6 +10,7 @@
 #define PAVREL_LOOKUP_COMMAND_LINE_H_
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pavrel {
@@ -46,6 +47,9 @@ constexpr int kOutputErrorStatus = 7;  // the answer could not be written
 // the usage, for kVersion "pavrel VERSION", for kError the error and a hint to --help. Each ends
 // in a line end.
 std::string CommandLineReply(const CommandLine& command_line);
+
+// The usage of kHelp in Simplified Chinese, in UTF-8, for a console whose locale asks for it.
+std::string_view ChineseUsage();
 
 }  // namespace pavrel
 
