@@ -20,6 +20,7 @@
 #include "converter/progress.h"
 #include "converter/table_builder.h"
 #include "converter/table_writer.h"
+#include "converter/usage.h"
 #include "encoding/utf8.h"
 
 namespace pavrel {
@@ -36,75 +37,6 @@ struct Options {
   std::filesystem::path input;                // the dictionary to convert; "-": standard input
   std::filesystem::path output = "data.txt";  // the table to write; "-": standard output
 };
-
-// How many entries left out --verbose lists.
-constexpr std::size_t kListedLeftOut = 10;
-
-void Usage(std::ostream& out) {
-  out << R"(Usage: pavrel-table [--force] [--verbose] [--no-phrases] [--encoding ENCODING] INPUT
-                   [OUTPUT]
-       pavrel-table --help | --version
-
-Makes a lookup table for Pavrel from a Wubi dictionary INPUT and writes it to OUTPUT (by default
-data.txt in the current directory). An INPUT of - reads standard input, an OUTPUT of - writes
-standard output. The kind of INPUT is recognised by its content:
-
-  an ibus-table database  an SQLite 3 file whose table `phrases` has the columns id, tabkeys
-                          (the code) and phrase (the text), for example
-                          /usr/share/ibus-table/tables/wubi-haifeng86.db (ibus-table-wubi);
-                          not from standard input or a pipe
-  a Rime dictionary       a YAML header from a line "---" to a line "...", then lines of
-                          tab-separated columns as its `columns:` name them (text and code by
-                          default), for example /usr/share/rime-data/wubi86.dict.yaml
-                          (rime-data-wubi); its `import_tables:` are read from NAME.dict.yaml
-                          beside it, and codes that its `encoder: exclude_patterns:` (RE2
-                          syntax) match as a whole are left out
-  fcitx5's table text     a header up to a line "[Data]", then lines "code text", as
-                          libime_tabledict -d writes them (libime-bin); pinyin lines are skipped
-  a text list             lines of a text and its code, in either order, separated by spaces
-                          (full-width ones too) or tabs; further fields (a weight) are ignored
-
-Text may be UTF-8 (with or without a byte order mark), UTF-16 with a byte order mark, or code
-page 936 when it is not valid UTF-8. Lines end in LF, CR LF or CR. Blank lines and lines that
-start with # are skipped.
-
-The table is text with CR LF line ends: one line per single character, in the order in which
-the characters first appear, holding the character and its distinct codes in lower case,
-longest first, each after one space (for example "字 pbf pb"); then one such line per phrase
-(a text of two or more characters, "中国 khlg"), in the order in which the phrases first
-appear, so that a lookup of one character finds the character's own line first. Its ENCODING
-is utf-8 (the default: UTF-8 with a byte order mark, which every character fits), gb18030 (code
-page 936, and GB18030's four-byte sequences for the characters it lacks) or cp936 (code page
-936 alone, as Pavrel 0.1 wrote it). Left out, and counted by reason, are entries without a
-text or a code, phrases with --no-phrases, texts with a character that the ENCODING cannot
-hold or that the lookup would read as field syntax (a comma, double quote, space or control
-character; in a phrase also the full-width space U+3000), codes the dictionary excludes, codes
-that hold such a character or are longer than 32 characters, and phrases whose first
-character has no line of its own.
-
-OUTPUT is replaced at once, never half written; an existing OUTPUT is kept unless --force is
-given, and a replaced one keeps its permissions (a symbolic link stays and its file is
-replaced). A device or pipe, such as /dev/stdout, is written into, never replaced. A summary
-(how many characters and phrases were written, and what was left out) goes to standard error,
-and on a terminal a progress line while a large INPUT is read.
-
-Options:
-  --encoding ENCODING
-              write the table in utf-8 (the default), gb18030 or cp936
-  --force     replace OUTPUT if it exists
-  --no-phrases
-              leave phrases out: only single characters get a line
-  --verbose   also list the first )"
-      << kListedLeftOut << R"( entries left out, with their line numbers
-  --help      print this help
-  --version   print the version
-
-Exit status:
-  0  the table was written
-  1  INPUT could not be read or converted, or OUTPUT could not be written; nothing was written
-  2  the command line is wrong
-)";
-}
 
 // Parses the command line; prints what is wrong and returns nothing for a wrong one.
 std::optional<Options> ParseOptions(int argc, char* argv[]) {
@@ -308,8 +240,10 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   if (options->help) {
-    pavrel::Usage(std::cout);
-    return 0;
+    // A help that could not be written in full is an error, as in other command-line programs.
+    if (std::cout << pavrel::Usage() << std::flush) return 0;
+    std::cerr << "pavrel-table: could not write to standard output\n";
+    return 1;
   }
   if (options->version) {
     std::cout << "pavrel-table " PAVREL_VERSION "\n";

@@ -52,6 +52,42 @@ constexpr char kUsage[] =
     "The window's menu items are remembered for the user as they are chosen; an\n"
     "option applies to its run only.\n";
 
+// The same usage in Simplified Chinese.
+constexpr char kChineseUsage[] =
+    "用法：pavrel [--follow-clipboard] [--all-codes]\n"
+    "      pavrel --lookup 汉字或词组\n"
+    "\n"
+    "打开一个总在其他窗口之上的小窗口。在框里输入一个汉字，按回车，就会显示\n"
+    "码表中以这个字开头的第一条，例如“字 pbf pb”。码表是当前目录下的 data.txt\n"
+    "文件，文字编码为 UTF-8、UTF-16 或代码页 936（GBK，含 GB18030 的四字节\n"
+    "序列），每次查询都重新读取。\n"
+    "\n"
+    "选项：\n"
+    "  --follow-clipboard\n"
+    "      查询在其他程序中复制的每个字：取复制的文字中第一个不是 ASCII 字符、\n"
+    "      空白、标点、符号、组合附加符号，也不是不可见字符（异体字选择符、\n"
+    "      谚文填充符）的字。复制的是一个由两到八个汉字组成的词时，显示这个词\n"
+    "      的编码；复制的文字以码表中的词组开头时，显示其中最长的那个词组。\n"
+    "      键盘仍留在复制文字的那个程序里。窗口菜单项“跟随剪贴板”可以随时\n"
+    "      打开或关闭此功能。\n"
+    "  --all-codes\n"
+    "      显示整条记录的全部编码，需要几行就占几行，窗口随之变高。菜单项\n"
+    "      “显示全部编码”可以随时打开或关闭此功能。\n"
+    "  --lookup 汉字或词组\n"
+    "      不打开窗口，从当前目录下的 data.txt 中查这个字或词，输出窗口中会显示\n"
+    "      的结果。码表中没有的词，按词组取码规则由各字最长的编码算出（中国：\n"
+    "      kh + lg = khlg），并标明“（按规则）”。退出码：0 找到；8 按规则算出；\n"
+    "      1 码表中没有（输出“无法查询”，词中有字不在码表里时指出是哪个字）；\n"
+    "      3 缺少码表；4 码表不是文件；5 码表无法读取；6 码表一直在被修改（3 至\n"
+    "      6 的提示输出到标准错误）；7 结果无法输出。\n"
+    "  --help\n"
+    "      显示本帮助并退出。\n"
+    "  --version\n"
+    "      显示版本并退出。\n"
+    "\n"
+    "在窗口菜单中所做的选择会立即为当前用户保存下来；命令行选项只对本次运行\n"
+    "有效。\n";
+
 // The characters that `text` holds in UTF-8; nothing for none or invalid UTF-8.
 std::optional<std::u32string> Characters(std::string_view text) {
   std::optional<std::u32string> characters = DecodeUtf8(text);
@@ -113,6 +149,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   }
   return command_line;
 }
+
+std::string_view ChineseUsage() { return kChineseUsage; }
 
 std::string CommandLineReply(const CommandLine& command_line) {
   switch (command_line.action) {

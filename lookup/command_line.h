@@ -10,6 +10,7 @@
 #define PAVREL_LOOKUP_COMMAND_LINE_H_
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pavrel {
@@ -47,6 +48,9 @@ constexpr int kComputedStatus = 8;     // a word's code by the rule, not the tab
 // the usage, for kVersion "pavrel VERSION", for kError the error and a hint to --help. Each ends
 // in a line end.
 std::string CommandLineReply(const CommandLine& command_line);
+
+// The usage of kHelp in Simplified Chinese, in UTF-8, for a console whose locale asks for it.
+std::string_view ChineseUsage();
 
 }  // namespace pavrel
 

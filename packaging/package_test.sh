@@ -13,7 +13,7 @@ dpkg-deb -x "$work"/pavrel_*_amd64.deb "$work/root"
 entry=$work/root/$share/applications/$id.desktop
 for file in "$prefix"/bin/pavrel{,-table} "$share"/{pavrel/data.txt,applications/$id.desktop} \
   "$share"/{icons/hicolor/{32x32/apps/$id.png,scalable/apps/$id.svg},metainfo/$id.metainfo.xml} \
-  "$share"/man/man1/pavrel{,-table}.1.gz "$(sed -n 's|^Exec=/||p' "$entry")"; do
+  "$share"/man/{,zh_CN/}man1/pavrel{,-table}.1.gz "$(sed -n 's|^Exec=/||p' "$entry")"; do
   grep -qxF "$file" "$work/files" || fail "missing from the package: $file"
 done
 desktop-file-validate "$entry" 2>&1 | { ! grep . >&2; }  # hints too, which exit 0

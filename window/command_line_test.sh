@@ -5,10 +5,10 @@
 # --lookup answers from data.txt here: the record (0), on a terminal with its control characters
 # written out, a word's code by the rule (8), 无法查询 (1), for a word naming the character the
 # table lacks, or the message for a missing table (3) or a folder (4); an answer that cannot be
-# written gets 7.
+# written gets 7. Its help, and that of pavrel-table ($3), is in Chinese under a Chinese locale.
 set -uo pipefail
 unset DISPLAY WAYLAND_DISPLAY
-pavrel=$1 dir=$(mktemp -d)
+pavrel=$1 table=$3 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 cd "$dir" || exit 1
 check() {  # STATUS OUT ERR ARGUMENTS...: the status and both outputs, a line each at most
@@ -24,6 +24,27 @@ check 2 '' "pavrel: unexpected argument 'data.txt'
 Try 'pavrel --help' for more information." data.txt --help
 check 2 '' "pavrel: unexpected argument '--help'
 Try 'pavrel --help' for more information." -- --help
+# The help is Simplified Chinese when the messages' locale (LC_ALL, LC_MESSAGES, LANG) is, in the
+# character set of LC_CTYPE's (a GB one without a name: glibc's zh_CN is GB2312), and English
+# when either is another; each help names every option.
+for program in "$pavrel" "$table"; do
+  options=$("$program" --help | grep -o -- '--[a-z-]*' | sort -u)
+  while read -r charset first variables; do
+    help=$(env -u LC_ALL -u LC_MESSAGES -u LC_CTYPE $variables "$program" --help | iconv -f "$charset")
+    [[ $help == "$first"* && $(grep -o -- '--[a-z-]*' <<<"$help" | sort -u) == "$options" ]] ||
+      { echo "$variables ${program##*/} --help: ${help%%$'\n'*}" >&2; exit 1; }
+  done <<'EOF'
+UTF-8 用法： LANG=zh_CN.UTF-8
+UTF-8 用法： LANG=C.UTF-8 LC_MESSAGES=zh_SG.utf8
+UTF-8 用法： LANG=zh LC_CTYPE=C.UTF-8
+GB18030 用法： LANG=zh_CN
+GB18030 用法： LC_ALL=zh_CN.GBK LC_MESSAGES=en_US.UTF-8
+UTF-8 Usage: LANG=en_US.UTF-8
+UTF-8 Usage: LANG=zh_CN.UTF-8 LC_ALL=POSIX
+UTF-8 Usage: LANG=zh_TW.UTF-8
+UTF-8 Usage: LANG=zh_CN.ISO-8859-1
+EOF
+done
 ! "$pavrel" --help >/dev/full 2>/dev/null || { echo "pavrel --help >/dev/full: status 0" >&2; exit 1; }
 
 printf '\xD6\xD0 khk\r\n\xB5\xC4 rqyy rqy r\r\n' >data.txt  # 中 khk, 的 rqyy rqy r

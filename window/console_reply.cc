@@ -6,7 +6,9 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <string>
 
+#include "encoding/console_language.h"
 #include "lookup/console_lookup.h"
 
 namespace {
@@ -52,18 +54,24 @@ int ReplyToLookup(const std::u32string& query) {
 }  // namespace
 
 std::optional<int> ReplyInConsole(const pavrel::CommandLine& command_line) {
+  std::string reply = pavrel::CommandLineReply(command_line);
   switch (command_line.action) {
     case pavrel::CommandLine::Action::kRun:
       return std::nullopt;
     case pavrel::CommandLine::Action::kLookup:
       return ReplyToLookup(command_line.query);
     case pavrel::CommandLine::Action::kError:
-      std::cerr << pavrel::CommandLineReply(command_line);
+      std::cerr << reply;
       return pavrel::kUsageErrorStatus;
-    default:
-      // A reply that could not be written in full is an error, as in other command-line programs.
-      if (std::cout << pavrel::CommandLineReply(command_line) << std::flush) return 0;
-      std::cerr << "pavrel: could not write to standard output\n";
-      return 1;
+    case pavrel::CommandLine::Action::kHelp:
+      // The usage in the language of the locale, as other command-line programs give it.
+      reply = pavrel::InConsoleLanguage(reply, pavrel::ChineseUsage());
+      break;
+    case pavrel::CommandLine::Action::kVersion:
+      break;
   }
+  // A reply that could not be written in full is an error, as in other command-line programs.
+  if (std::cout << reply << std::flush) return 0;
+  std::cerr << "pavrel: could not write to standard output\n";
+  return 1;
 }
