@@ -103,11 +103,16 @@ TEST(ReliabilityTest, LookupsWhileTheTableIsRewritten) {
   for (int n = 0; n < kVersions; ++n) answers.insert(DecodeCp936(Version(n).substr(n)));
   const int descriptors = CountOpenDescriptors();
   std::atomic<bool> done = false;
+  // Now and then the changer rests longer than a lookup's second look at the stamp, so that some
+  // lookups can find a version whole however the threads are scheduled.
   std::thread changer([&] {
-    for (int step = 1; !done; ++step) ChangeTable(dir, step);
+    for (int step = 1; !done; ++step) {
+      ChangeTable(dir, step);
+      if (step % 64 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
   });
   int found = 0;
-  // Until a lookup has found a version too, which a fast changer may keep from happening for long.
+  // Until a lookup has found a version too.
   for (int i = 0; (i < 2000 || found == 0) && i < 100000 && !HasFailure(); ++i) {
     const std::u32string answer = LookUp();
     found += answer.starts_with(U"字");
