@@ -53,7 +53,7 @@ TEST(DefaultTableTest, TheRuleGivesTheDictionarysCodesAndLookupsFindThem) {
     EXPECT_EQ(LookUpWord(word, table, kNoWait).record, phrases[i]);
     TableFile without(dir.path() / "characters.txt", std::chrono::milliseconds(0));
     EXPECT_EQ(LookUpWord(word, without, kNoWait).record,
-              by_rule[i].empty() ? U"" : word + U" " + by_rule[i] + kComputedMark);
+              by_rule[i].empty() ? U"" : word + kComputedMark + U" " + by_rule[i]);
   }
 }
 

@@ -36,8 +36,8 @@ constexpr char kTablePath[] = "data.txt";
 // What one lookup found, or why it could not look.
 struct LookupOutcome {
   enum class Kind { kFound, kComputed, kNotFound, kFailed } kind;
-  // kFound: the whole record, key character included; kComputed: a word, its code by the rule
-  // and kComputedMark (word_code.h)
+  // kFound: the whole record, key character included; kComputed: a word, kComputedMark
+  // (word_code.h), a space and its code by the rule
   std::u32string record;
   char32_t missing = 0;    // kNotFound of a word: its first character that the table lacks
   TableFailure failure{};  // kFailed: why the table could not be used

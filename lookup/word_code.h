@@ -15,7 +15,8 @@
 
 namespace pavrel {
 
-// Follows a code that the rule made, so that a learner never takes it for the table's own.
+// Follows the word whose code the rule made, before the code, so that a learner never takes it
+// for the table's own: the result label, too small for most words and their codes, shows it.
 constexpr char32_t kComputedMark[] = U"（按规则）";
 
 // A character's full code from its own record: the longest of the fields after the first that

@@ -25,7 +25,7 @@ LookupOutcome ComputedCode(std::u32string_view word, const SearchResult& found,
     if (codes.back().empty()) return {LookupOutcome::Kind::kNotFound, {}, word[i]};
   }
   return {LookupOutcome::Kind::kComputed,
-          std::u32string(word) + U" " + WordCode(codes) + kComputedMark};
+          std::u32string(word) + kComputedMark + U" " + WordCode(codes)};
 }
 
 LookupOutcome Failed(const RecordFileError& error) {

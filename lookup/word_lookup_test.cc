@@ -31,13 +31,13 @@ const struct {
     {U"中国", Kind::kFound, U"中国 khlg"},                       // its own record, after spaces
     {U"中华人民共和国", Kind::kFound, U"中华人民共和国 kwwl"},   // seven characters, its own
     {U"的确", Kind::kFound, U"的确 rqpw"},                       // before its first character
-    {U"很好", Kind::kComputed, U"很好 tvvb（按规则）"},          // two: two letters of each
-    {U"很好的", Kind::kComputed, U"很好的 tvrq（按规则）"},      // three: 1 + 1 + 2
-    {U"人民共和", Kind::kComputed, U"人民共和 wnat（按规则）"},  // four: 1 + 1 + 1 + last
-    {U"华人民共和国中", Kind::kComputed, U"华人民共和国中 wwnk（按规则）"},
-    {U"了解", Kind::kComputed, U"了解 bqe（按规则）"},  // a character's only code is short
+    {U"很好", Kind::kComputed, U"很好（按规则） tvvb"},          // two: two letters of each
+    {U"很好的", Kind::kComputed, U"很好的（按规则） tvrq"},      // three: 1 + 1 + 2
+    {U"人民共和", Kind::kComputed, U"人民共和（按规则） wnat"},  // four: 1 + 1 + 1 + last
+    {U"华人民共和国中", Kind::kComputed, U"华人民共和国中（按规则） wwnk"},
+    {U"了解", Kind::kComputed, U"了解（按规则） bqe"},  // a character's only code is short
     {U"中文", Kind::kNotFound, U"无法查询（表中没有“文”）", U'文'},
-    {U"的的", Kind::kComputed, U"的的 rqrq（按规则）"},  // 的's own record, not its phrase's
+    {U"的的", Kind::kComputed, U"的的（按规则） rqrq"},  // 的's own record, not its phrase's
     {U"中", Kind::kFound, U"中 k kh khk"},               // one character: the first record
 };
 
@@ -72,10 +72,10 @@ const struct {
 } kCopies[] = {
     {"中国", U"中国 khlg"},
     {"《中华人民共和国》很大", U"中华人民共和国 kwwl"},
-    {"  中国人 ", U"中国人 klw（按规则）"},  // one word, though it begins with a phrase
+    {"  中国人 ", U"中国人（按规则） klw"},  // one word, though it begins with a phrase
     {"中国人啊", U"中国 khlg"},  // 啊 is not in the table: the phrase the text begins with
-    {"“很好的”。", U"很好的 tvrq（按规则）"},
-    {"很好的人", U"很好的人 tvrw（按规则）"},
+    {"“很好的”。", U"很好的（按规则） tvrq"},
+    {"很好的人", U"很好的人（按规则） tvrw"},
     {"很好，的", U"很 tvey tv"},  // not one word
     {"abc很好", U"很 tvey tv"},   // a word after letters is no word alone
     {"很好abc", U"很 tvey tv"},

@@ -233,7 +233,7 @@ TEST(Form1Test, KeyboardMouseDpiAndClipboard) {
             "中 khk\r\n很 tvey\r\n好 vbg\r\n的 rqyy\r\n中国 khlg\r\n中华人民共和国 kwwl");
   for (const auto& [copied, shown] : {std::pair{L"中国", L"中国 khlg"},
                                       {L"《中华人民共和国》很大", L"中华人民共和国 kwwl"},
-                                      {L"很好的", L"很好的 tvrq（按规则）"},
+                                      {L"很好的", L"很好的（按规则） tvrq"},
                                       {L"中文", L"中 khk"}}) {  // no 文
     copy(copied);
     EXPECT_EQ(TextOf(control(kLabel3Id)), shown);

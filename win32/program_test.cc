@@ -60,7 +60,7 @@ TEST(ProgramTest, AnswersItsCommandLineInABox) {
         {L"/? --version", L"用法：pavrel.exe", 0},
         {L"--all-codes --lookup 字", L"字 pbf", 0},
         {L"--lookup 工", L"无法查询", 1},
-        {L"--lookup 字字", L"字字 pbpb（按规则）", 8},
+        {L"--lookup 字字", L"字字（按规则） pbpb", 8},
         {L"--lookup 字", L"当前目录下缺少 data.txt 文件！", 3},
         {L"--lookup 字", L"当前目录下的 data.txt 不是文件！", 4}}) {
     if (exit_code == 3) std::filesystem::remove("data.txt");

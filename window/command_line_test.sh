@@ -50,7 +50,7 @@ done
 printf '\xD6\xD0 khk\r\n\xB5\xC4 rqyy rqy r\r\n' >data.txt  # 中 khk, 的 rqyy rqy r
 check 0 '的 rqyy rqy r' '' --lookup 的
 check 1 '无法查询' '' --all-codes --lookup 字
-check 8 '的中 rqkh（按规则）' '' --lookup 的中
+check 8 '的中（按规则） rqkh' '' --lookup 的中
 check 1 '无法查询（表中没有“文”）' '' --lookup 中文
 check 2 '' "pavrel: --lookup needs a character or word in UTF-8, not '"$'\xED\xA0\x80'"'
 Try 'pavrel --help' for more information." --lookup $'\xED\xA0\x80'  # a surrogate is no character

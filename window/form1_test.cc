@@ -290,7 +290,7 @@ TEST_F(Form1Test, FollowsTheClipboardWithoutTakingTheFocus) {
       "中 khk\r\n国 lgyi\r\n很 tvey\r\n好 vbg\r\n的 rqyy\r\n中国 khlg\r\n中华人民共和国 kwwl");
   for (const auto& [copy, shown] : {std::pair{"中国", "中国 khlg"},
                                     {"《中华人民共和国》很大", "中华人民共和国 kwwl"},
-                                    {"很好的", "很好的 tvrq（按规则）"},
+                                    {"很好的", "很好的（按规则） tvrq"},
                                     {"中文", "中 khk"}}) {  // no 文
     Copy(copy);
     EXPECT_EQ(Label3()->accessibleName(), shown);  // whole, where the label cuts it
