@@ -77,6 +77,7 @@ class DataControl {
     static constexpr auto DestroyOffer = prefix##_offer_v1_destroy;                 \
     static constexpr auto AddSourceListener = prefix##_source_v1_add_listener;      \
     static constexpr auto OfferType = prefix##_source_v1_offer;                     \
+    static constexpr auto DestroySource = prefix##_source_v1_destroy;               \
   }
 PAVREL_DATA_CONTROL_NAMES(ExtDataControl, ext_data_control);
 PAVREL_DATA_CONTROL_NAMES(WlrDataControl, zwlr_data_control);

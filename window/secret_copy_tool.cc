@@ -39,15 +39,31 @@ int Serve(wl_display* display, wl_registry* registry, std::uint32_t name, wl_sea
       [](void* data, typename P::Source*) { static_cast<Copy*>(data)->replaced = true; },
   };
   P::AddSourceListener(source, &kListener, &copy);
+  // The device tells of every copy, this one too: its offers are not read, only let go.
+  static constexpr typename P::DeviceListener kDeviceListener = {
+      .data_offer = [](void*, typename P::Device*,
+                       typename P::Offer* offer) { P::DestroyOffer(offer); },
+      .selection = [](void*, typename P::Device*, typename P::Offer*) {},
+      .finished = [](void*, typename P::Device*) {},
+      .primary_selection = [](void*, typename P::Device*, typename P::Offer*) {},
+  };
+  P::AddDeviceListener(device, &kDeviceListener, nullptr);
   P::OfferType(source, kSecretMarkType);
   P::OfferType(source, "text/plain;charset=utf-8");
   P::SetSelection(device, source);
-  if (wl_display_roundtrip(display) < 0) return 1;
-  std::puts("copied");
-  std::fflush(stdout);
-  while (!copy.replaced && wl_display_dispatch(display) >= 0) {
+  int status = 1;
+  if (wl_display_roundtrip(display) >= 0) {
+    std::puts("copied");
+    std::fflush(stdout);
+    while (!copy.replaced && wl_display_dispatch(display) >= 0) {
+    }
+    wl_display_dispatch_pending(display);  // the replacing copy's offer, let go
+    status = 0;
   }
-  return 0;
+  P::DestroySource(source);
+  P::DestroyDevice(device);
+  P::DestroyManager(manager);
+  return status;
 }
 
 }  // namespace
@@ -60,10 +76,17 @@ int main(int argc, char* argv[]) {
   wl_registry* registry = wl_display_get_registry(display);
   wl_registry_add_listener(registry, &DataControlGlobals::kListener, &globals);
   wl_display_roundtrip(display);
-  if (globals.seat == 0 || (globals.ext == 0 && globals.wlr == 0)) return 77;
-  auto* seat =
-      static_cast<wl_seat*>(wl_registry_bind(registry, globals.seat, &wl_seat_interface, 1));
-  Copy copy{argv[1]};
-  return globals.ext != 0 ? Serve<ExtDataControl>(display, registry, globals.ext, seat, copy)
-                          : Serve<WlrDataControl>(display, registry, globals.wlr, seat, copy);
+  int status = 77;
+  if (globals.seat != 0 && (globals.ext != 0 || globals.wlr != 0)) {
+    auto* seat =
+        static_cast<wl_seat*>(wl_registry_bind(registry, globals.seat, &wl_seat_interface, 1));
+    Copy copy{argv[1]};
+    status = globals.ext != 0 ? Serve<ExtDataControl>(display, registry, globals.ext, seat, copy)
+                              : Serve<WlrDataControl>(display, registry, globals.wlr, seat, copy);
+    wl_seat_destroy(seat);
+  }
+  // Everything freed, so that the tool passes under the leak checker too.
+  wl_registry_destroy(registry);
+  wl_display_disconnect(display);
+  return status;
 }
