@@ -41,7 +41,8 @@ cat >"$work/session" <<'EOF'
 #!/bin/sh
 echo "WAYLAND_DISPLAY=$WAYLAND_DISPLAY DISPLAY=$DISPLAY XAUTHORITY=${XAUTHORITY-}" >"$XDG_RUNTIME_DIR/env.new"
 mv "$XDG_RUNTIME_DIR/env.new" "$XDG_RUNTIME_DIR/env"
-exec sleep 600
+# The session lasts as long as the compositor, and leaves nothing behind when it ends.
+while kill -0 "$PPID" 2>/dev/null; do sleep 0.5; done
 EOF
 chmod +x "$work/session"
 case $compositor in
