@@ -29,7 +29,8 @@ else
   exit 0
 fi
 
-trap 'kill $(jobs -p) 2>/dev/null || true; wait 2>/dev/null || true' EXIT
+trap 'kill $(jobs -p) $(cat "$work/session.pid" 2>/dev/null) 2>/dev/null || true
+  wait 2>/dev/null || true' EXIT
 export HOME=$work XDG_RUNTIME_DIR=$work XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
 export XDG_CACHE_HOME=$work/cache
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
@@ -41,8 +42,8 @@ cat >"$work/session" <<'EOF'
 #!/bin/sh
 echo "WAYLAND_DISPLAY=$WAYLAND_DISPLAY DISPLAY=$DISPLAY XAUTHORITY=${XAUTHORITY-}" >"$XDG_RUNTIME_DIR/env.new"
 mv "$XDG_RUNTIME_DIR/env.new" "$XDG_RUNTIME_DIR/env"
-# The session lasts as long as the compositor, and leaves nothing behind when it ends.
-while kill -0 "$PPID" 2>/dev/null; do sleep 0.5; done
+echo $$ >"$XDG_RUNTIME_DIR/session.pid"  # ended with the test, as it may outlive the compositor
+exec sleep 600
 EOF
 chmod +x "$work/session"
 case $compositor in
