@@ -60,7 +60,7 @@ SearchResult SearchTable(RecordFile& file, const TableSearch& search) {
     }
   };
   // The byte search looks past the record it starts at: the first is read on its own.
-  if (!AtEnd(file) && ReadRecordWithAnyKey(file, keys, record)) take();
+  if (missing > 0 && !AtEnd(file) && ReadRecordWithAnyKey(file, keys, record)) take();
   while (missing > 0 && FindRecordWithAnyKey(file, keys, record)) take();
   // A text asked for twice is found for both.
   for (std::size_t i = 0; i < search.fields.size(); ++i) {
