@@ -57,6 +57,8 @@ said() {  # SECONDS COUNT TEXT: Orca has spoken TEXT COUNT times, or shows what 
 said 60 1 输入你要查询的汉字
 xdotool key U5B57
 for times in 1 2; do
+  # Orca 48 may not speak a result that comes while it still speaks the key before it.
+  sleep 1
   xdotool key Return
   said 20 $times '字 pbf pb'
 done
